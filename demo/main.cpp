@@ -1,0 +1,12 @@
+// The program's entry. Compiled once per build with its own video flag word: windowed
+// (0x10000001) or full screen (0x90000001); everything else is shared.
+#include "demo/demo.h"
+#include "platform/sdldpy.h"
+
+const uint32_t SDLDPYBuildFlags = K8_VIDEO_FLAGS;
+
+int main(int argc, char** argv) {
+  (void)argc;
+  (void)argv;
+  return DemoMain();
+}

@@ -1,0 +1,19 @@
+// random.h - the program's one random generator.
+//
+// A 32-bit linear congruential generator: state = state * 214013 + 2531011 (mod 2^32), and
+// each draw returns bits 16..30 of the new state (0..32767). The demo seeds it once with
+// 0xFACE5718 at start-up; the scenes and the music sequencer draw from the same state, so a
+// run with the same keys at the same frames repeats exactly.
+#pragma once
+#include <cstdint>
+
+inline uint32_t DemoRandomState = 0;
+
+inline constexpr uint32_t DemoRandomSeedValue = 0xFACE5718u;
+
+inline void DemoSeedRandom(uint32_t seed) { DemoRandomState = seed; }
+
+inline int32_t DemoRandom() {
+  DemoRandomState = DemoRandomState * 214013u + 2531011u;
+  return static_cast<int32_t>((DemoRandomState >> 16) & 0x7FFF);
+}
