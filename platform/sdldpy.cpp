@@ -1,0 +1,260 @@
+// sdldpy.cpp - the display: one SDL 1.2 video mode and the once-per-frame present.
+//
+// A frame is an IMG of 0x00RRGGBB words. SDLDPYShowIMG wraps it in a throw-away 32-bit
+// surface (no copy), lets SDL_DisplayFormat convert it to whatever the screen is, and blits
+// that. Flip and Copy hand the words to the screen unconverted and so only accept a screen
+// that stores exactly those words.
+#include "platform/sdldpy.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+SDLDPY* SDLDPYCurrent = nullptr;
+SDL_Surface* SDLDPYSurface = nullptr;
+uint32_t SDLDPYVideoFlags = 0;
+int32_t SDLDPYDoubleBuffered = 0;
+uint8_t SDLDPYReport = 0;
+
+namespace {
+
+constexpr const char* kCaption = "KESTREL8";
+constexpr int32_t kStartSide = 256;
+constexpr uint32_t kRedMask = 0x00FF0000u;
+constexpr uint32_t kGreenMask = 0x0000FF00u;
+constexpr uint32_t kBlueMask = 0x000000FFu;
+constexpr uint32_t kAlphaMask = 0xFF000000u;
+// SDL 1.2 keeps a surface's row length in 16 bits and refuses surfaces 16384 pixels wide,
+// so no 32-bit surface (screen or temporary) can be wider than this. Holding the height to
+// the same bound keeps width * height * 4 inside SDL's int arithmetic.
+constexpr int32_t kMaxSide = 16383;
+
+// The screen surface, but only while SDL still owns it as its video surface: SDL_Quit or
+// SDL_QuitSubSystem(SDL_INIT_VIDEO) release it behind this module's back.
+SDL_Surface* LiveScreen() {
+  if (SDLDPYSurface && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetVideoSurface() == SDLDPYSurface)
+    return SDLDPYSurface;
+  return nullptr;
+}
+
+void Present(SDL_Surface* screen) {
+  if (SDLDPYDoubleBuffered)
+    SDL_Flip(screen);
+  else
+    SDL_UpdateRect(screen, 0, 0, 0, 0);
+}
+
+bool HoldsIMGWords(const SDL_Surface* surface) {
+  const SDL_PixelFormat* f = surface->format;
+  return f->BytesPerPixel == 4 && f->Rmask == kRedMask && f->Gmask == kGreenMask &&
+         f->Bmask == kBlueMask;
+}
+
+// A w x h software surface in the image's own layout. The video flag word goes in as the
+// surface flags; on a hardware screen SDL may answer with a video-memory surface in the
+// screen's format, whose pixels cannot be swapped for the image's, so ask again for a
+// plain software one then.
+SDL_Surface* MakeImageSurface(int32_t w, int32_t h) {
+  SDL_Surface* s = SDL_CreateRGBSurface(SDLDPYVideoFlags, w, h, 32, kRedMask, kGreenMask,
+                                        kBlueMask, kAlphaMask);
+  if (s && ((s->flags & SDL_HWSURFACE) || s->format->BitsPerPixel != 32 || !HoldsIMGWords(s))) {
+    SDL_FreeSurface(s);
+    s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, kRedMask, kGreenMask, kBlueMask,
+                             kAlphaMask);
+  }
+  return s;
+}
+
+// While alive, `surface` shows the top-left corner of `image` through the image's own rows;
+// on the way out the surface gets its own pixel block back, so SDL frees that and not the
+// image's.
+class BorrowedPixels {
+ public:
+  BorrowedPixels(SDL_Surface* surface, const IMG* image)
+      : surface_(surface), own_(surface->pixels), ownPitch_(surface->pitch) {
+    surface_->pixels = image->pixels;
+    surface_->pitch = static_cast<Uint16>(image->width * 4);
+  }
+  ~BorrowedPixels() {
+    surface_->pixels = own_;
+    surface_->pitch = ownPitch_;
+    SDL_FreeSurface(surface_);
+  }
+  BorrowedPixels(const BorrowedPixels&) = delete;
+  BorrowedPixels& operator=(const BorrowedPixels&) = delete;
+  SDL_Surface* get() const { return surface_; }
+
+ private:
+  SDL_Surface* surface_;
+  void* own_;
+  Uint16 ownPitch_;
+};
+
+// The screen, when `image` can be handed to it word for word: the current display, an image
+// of exactly its size, and a screen surface of that size holding IMG words.
+SDL_Surface* ScreenForWholeImage(const SDLDPY* display, const IMG* image) {
+  SDL_Surface* screen = LiveScreen();
+  if (!display || display != SDLDPYCurrent || !image || !image->pixels || !screen) return nullptr;
+  if (image->width != display->width || image->height != display->height) return nullptr;
+  if (screen->w != image->width || screen->h != image->height || !HoldsIMGWords(screen))
+    return nullptr;
+  return screen;
+}
+
+}  // namespace
+
+void SDLDPYError() {
+  if (SDLDPYReport) std::printf("SDLDPY error\n");
+}
+
+SDLDPY* SDLDPYNew() {
+  if (SDLDPYCurrent) {
+    SDLDPYError();
+    return SDLDPYCurrent;
+  }
+  auto* display = static_cast<SDLDPY*>(std::calloc(1, sizeof(SDLDPY)));
+  if (!display) {
+    SDLDPYError();
+    return nullptr;
+  }
+  SDLDPYCurrent = display;
+  SDLDPYSetMode(display, kStartSide, kStartSide);
+  return display;
+}
+
+void SDLDPYFree(SDLDPY** display) {
+  if (!display || !*display || *display != SDLDPYCurrent) {
+    SDLDPYError();
+    return;
+  }
+  // SDL keeps its video surface to itself; the call is a no-op kept for symmetry with
+  // SDLDPYSetMode, and is skipped when SDL has already shut video down.
+  if (SDL_Surface* screen = LiveScreen()) SDL_FreeSurface(screen);
+  SDLDPYSurface = nullptr;
+  SDLDPYDoubleBuffered = 0;
+  std::free(*display);
+  *display = nullptr;
+  SDLDPYCurrent = nullptr;
+}
+
+void SDLDPYSetMode(SDLDPY* display, int32_t width, int32_t height) {
+  if (!display || display != SDLDPYCurrent || width < 0 || height < 0 || width > kMaxSide ||
+      height > kMaxSide) {
+    SDLDPYError();
+    return;
+  }
+  if (SDL_Surface* screen = LiveScreen()) SDL_FreeSurface(screen);
+  SDLDPYSurface = nullptr;
+  SDLDPYVideoFlags = SDLDPYBuildFlags;
+  // The sound module initialises the rest of SDL later; video must be up before a mode.
+  if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
+    SDLDPYError();
+    return;
+  }
+  SDLDPYSurface = SDL_SetVideoMode(width, height, 0, SDLDPYVideoFlags);
+  if (!SDLDPYSurface) {
+    SDLDPYError();
+    return;
+  }
+  SDL_WM_SetCaption(kCaption, kCaption);
+  display->depth = SDLDPYSurface->format->BitsPerPixel;
+  display->width = width;
+  display->height = height;
+  SDLDPYDoubleBuffered = (SDLDPYSurface->flags & SDL_DOUBLEBUF) ? 1 : 0;
+}
+
+void SDLDPYShowIMG(SDLDPY* display, const IMG* image) {
+  SDL_Surface* screen = LiveScreen();
+  if (!display || display != SDLDPYCurrent || !image || !image->pixels || !screen) {
+    SDLDPYError();
+    return;
+  }
+  const int32_t w = std::min(image->width, display->width);
+  const int32_t h = std::min(image->height, display->height);
+  // The temporary surface walks the image with the image's own row length, which must fit
+  // SDL's 16-bit pitch.
+  if (w <= 0 || h <= 0 || image->width > kMaxSide) {
+    SDLDPYError();
+    return;
+  }
+  SDL_Surface* temporary = MakeImageSurface(w, h);
+  if (!temporary) {
+    SDLDPYError();
+    return;
+  }
+  SDL_Surface* converted = nullptr;
+  {
+    BorrowedPixels frame(temporary, image);
+    converted = SDL_DisplayFormat(frame.get());
+    if (converted) {
+      SDL_Rect origin = {0, 0, 0, 0};
+      SDL_UpperBlit(converted, nullptr, screen, &origin);
+    }
+  }
+  if (!converted) {
+    SDLDPYError();
+    return;
+  }
+  SDL_FreeSurface(converted);
+  Present(screen);
+}
+
+void SDLDPYFlipIMG(SDLDPY* display, const IMG* image) {
+  SDL_Surface* screen = ScreenForWholeImage(display, image);
+  // Lent pixels are read with the screen's row length, so it must be the image's.
+  if (!screen || screen->pitch != image->width * 4 || SDL_LockSurface(screen) < 0) {
+    SDLDPYError();
+    return;
+  }
+  void* own = screen->pixels;
+  screen->pixels = image->pixels;
+  Present(screen);
+  screen->pixels = own;
+  SDL_UnlockSurface(screen);
+}
+
+void SDLDPYCopyIMG(SDLDPY* display, const IMG* image) {
+  SDL_Surface* screen = ScreenForWholeImage(display, image);
+  if (!screen || SDL_LockSurface(screen) < 0) {
+    SDLDPYError();
+    return;
+  }
+  // Row by row with the screen's own pitch: one run whenever the rows are packed.
+  const size_t rowBytes = static_cast<size_t>(image->width) * 4;
+  auto* target = static_cast<uint8_t*>(screen->pixels);
+  for (int32_t y = 0; y < image->height; ++y)
+    std::memcpy(target + static_cast<size_t>(y) * screen->pitch,
+                image->pixels + static_cast<size_t>(y) * image->width, rowBytes);
+  SDL_UnlockSurface(screen);
+  Present(screen);
+}
+
+const char* SDLDPYToASCII(const SDLDPY* display) {
+  if (!display || display != SDLDPYCurrent) {
+    SDLDPYError();
+    return nullptr;
+  }
+  return "";
+}
+
+SDLDPY* SDLDPYFromASCII(const char* text) {
+  if (!text || SDLDPYCurrent) SDLDPYError();
+  return nullptr;
+}
+
+uint8_t SDLDPYEqual(const SDLDPY* a, const SDLDPY* b) {
+  if (!a || !b || a != b || a != SDLDPYCurrent) {
+    SDLDPYError();
+    return 0;
+  }
+  return 1;
+}
+
+SDLDPY* SDLDPYCopy(SDLDPY* display) {
+  if (!display || display != SDLDPYCurrent) {
+    SDLDPYError();
+    return nullptr;
+  }
+  return display;
+}

@@ -1,0 +1,59 @@
+// sdlkbd.cpp - keyboard input: the last key event of each poll, cut to one byte.
+#include "platform/sdlkbd.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "platform/sdldpy.h"
+
+SDLKBD* SDLKBDCurrent = nullptr;
+
+namespace {
+constexpr size_t kKeyBufferSize = 8;
+}
+
+SDLKBD* SDLKBDNew() {
+  if (!SDLDPYCurrent) return nullptr;
+  if (SDLKBDCurrent) return SDLKBDCurrent;
+  auto* keyboard = static_cast<SDLKBD*>(std::calloc(1, sizeof(SDLKBD)));
+  if (!keyboard) return nullptr;
+  keyboard->keys = static_cast<uint8_t*>(std::calloc(kKeyBufferSize, 1));
+  if (!keyboard->keys) {
+    std::free(keyboard);
+    return nullptr;
+  }
+  SDLKBDCurrent = keyboard;
+  return keyboard;
+}
+
+void SDLKBDFree(SDLKBD** keyboard) {
+  // Only the current record is alive: any other address was released already (a second
+  // copy of the handle) or never came from SDLKBDNew.
+  if (!keyboard || !*keyboard || *keyboard != SDLKBDCurrent) return;
+  std::free((*keyboard)->keys);
+  std::free(*keyboard);
+  *keyboard = nullptr;
+  SDLKBDCurrent = nullptr;
+}
+
+void SDLKBDGetKey(SDLKBD* keyboard) {
+  if (!keyboard || keyboard != SDLKBDCurrent) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (event.type == SDL_KEYDOWN)
+      keyboard->keys[0] = static_cast<uint8_t>(event.key.keysym.sym & 0xFF);
+    else if (event.type == SDL_KEYUP)
+      keyboard->keys[0] = 0;
+    // Everything else, the window's close request included, is dropped: the program ends
+    // only through its own keys.
+  }
+}
+
+const char* SDLKBDToASCII(const SDLKBD* keyboard) { return keyboard ? "" : nullptr; }
+
+SDLKBD* SDLKBDFromASCII(const char*) { return nullptr; }
+
+uint8_t SDLKBDEqual(const SDLKBD* a, const SDLKBD* b) { return a && b && a == b ? 1 : 0; }
+
+SDLKBD* SDLKBDCopy(const SDLKBD*) { return nullptr; }
