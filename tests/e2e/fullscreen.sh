@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# The full-screen program on a 256 x 256 X screen: the same run as the windowed one.
+source "$(dirname "$0")/lib.bash"
+start_xvfb 256x256
+start_program "$KESTREL8_FULLSCREEN"
+play_through "$(find_window)"
+echo "fullscreen: ok"

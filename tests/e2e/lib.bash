@@ -1,0 +1,115 @@
+# Shared steps of the end-to-end tests: a private X server, the real program, real key
+# presses through XTEST, and screenshots read back from the server.
+# Arguments of every test: kestrel8 kestrel8-fullscreen holdexit-shim.
+set -euo pipefail
+
+KESTREL8="$1"
+KESTREL8_FULLSCREEN="$2"
+HOLDEXIT="$3"
+WORK="$(mktemp -d)"
+XVFB_PID=""
+PROGRAM_PID=""
+
+cleanup() {
+  [[ -n "$PROGRAM_PID" ]] && kill -9 "$PROGRAM_PID" 2>/dev/null || true
+  [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# start_xvfb WIDTHxHEIGHT: a private X server on a free display number.
+start_xvfb() {
+  local n
+  for n in $(seq $((100 + $$ % 400)) 600); do
+    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+    Xvfb ":$n" -screen 0 "$1x24" -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+      xdpyinfo > /dev/null 2>&1 && return 0
+      kill -0 "$XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+  done
+  fail "no X server could be started"
+}
+
+# start_program PATH: runs it on the private server with a dummy sound card; the shim holds
+# the finished process for a moment so the last frame can be photographed.
+start_program() {
+  SDL_AUDIODRIVER=dummy LD_PRELOAD="$HOLDEXIT" K8_HOLD_MARKER="$WORK/held" \
+    K8_HOLD_SECONDS=3 ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
+    "$1" > "$WORK/stdout" 2> "$WORK/stderr" &
+  PROGRAM_PID=$!
+}
+
+# find_window: the id of the window captioned KESTREL8.
+find_window() {
+  local id
+  for _ in $(seq 100); do
+    id=$(xdotool search --name '^KESTREL8$' 2>/dev/null | head -1 || true)
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    kill -0 "$PROGRAM_PID" 2>/dev/null || { cat "$WORK/stderr" >&2; fail "program ended early"; }
+    sleep 0.1
+  done
+  fail "no window captioned KESTREL8"
+}
+
+# shot WINDOW NAME: the window's pixels as a PPM file; prints its path.
+shot() {
+  xwd -silent -id "$1" | xwdtopnm 2>/dev/null > "$WORK/$2.ppm"
+  echo "$WORK/$2.ppm"
+}
+
+size_of() { pnmfile "$1" | grep -Eo '[0-9]+ by [0-9]+'; }
+brightest() { pamsumm -max -brief "$1" | cut -d. -f1; }
+
+# press KEY: held for a few frames, as a person would, so the program's once-per-frame poll
+# sees the press before the release.
+press() {
+  xdotool keydown "$1"
+  sleep 0.15
+  xdotool keyup "$1"
+}
+
+# finish: after the quit key, wait for the held process, photograph its last frame, and
+# check that it is black and that the exit status is 1.
+finish() {
+  local window="$1" status=0
+  for _ in $(seq 100); do
+    [[ -e "$WORK/held" ]] && break
+    sleep 0.1
+  done
+  [[ -e "$WORK/held" ]] || fail "the program did not end after the quit key"
+  local last
+  last=$(shot "$window" last)
+  [[ "$(brightest "$last")" == "0" ]] || fail "the last frame is not black"
+  wait "$PROGRAM_PID" || status=$?
+  PROGRAM_PID=""
+  [[ "$status" == "1" ]] || fail "exit status $status, expected 1"
+}
+
+# play_through WINDOW: digits on, then space through all four scenes (each picture is
+# 256 x 256, not black, and differs from the one before), then quit.
+play_through() {
+  local window="$1" previous first
+  sleep 1.5
+  first=$(shot "$window" scene1)
+  [[ "$(size_of "$first")" == "256 by 256" ]] || fail "window is $(size_of "$first")"
+  [[ "$(brightest "$first")" != "0" ]] || fail "the first scene shows a black picture"
+  press 8
+  previous="$first"
+  for scene in 2 3 4 1; do
+    press space
+    sleep 1.5
+    local picture
+    picture=$(shot "$window" "after-space-$scene")
+    [[ "$(brightest "$picture")" != "0" ]] || fail "scene $scene shows a black picture"
+    cmp -s "$picture" "$previous" && fail "the picture did not change after space (scene $scene)"
+    previous="$picture"
+  done
+  press q
+  finish "$window"
+}
