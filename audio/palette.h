@@ -16,3 +16,8 @@ void PALETTEFree(PALETTE** palette);
 void PALETTERotateRight(PALETTE* palette, int32_t k);
 void PALETTERotateLeft(PALETTE* palette, int32_t k);
 void PALETTEError();
+
+// Fills the 256 entries with the demo's closed hue circle: green, cyan, blue, magenta, red,
+// yellow and back, 42 entries per sixth in steps of 6 per channel; entries 252..255 are green
+// (0x00FF00). Refuses (reports) a palette with fewer than 256 entries.
+void PALETTEFillHueCircle(PALETTE* palette);
