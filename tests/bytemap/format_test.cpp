@@ -1,0 +1,247 @@
+// BYTEMAP text form and PNM files: the exact text, the mean of colour samples, the two
+// readers' differences, refusal of damaged, truncated and oversized input, and the writer.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bytemap/bytemap.h"
+
+namespace {
+
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+constexpr char kError[] = "BYTEMAP error\n";
+
+struct MapDeleter {
+  void operator()(BYTEMAP* p) const { BYTEMAPFree(&p); }
+};
+using MapPtr = std::unique_ptr<BYTEMAP, MapDeleter>;
+
+MapPtr Make(int32_t w, int32_t h, std::vector<uint8_t> pixels = {}) {
+  MapPtr map(BYTEMAPNew());
+  BYTEMAPResize(map.get(), w, h);
+  std::copy(pixels.begin(), pixels.end(), map->pixels);
+  return map;
+}
+
+std::vector<int> Pixels(const BYTEMAP* map) {
+  return {map->pixels, map->pixels + size_t(map->width) * size_t(map->height)};
+}
+
+template <class F>
+auto Printing(const std::string& printed, F f) {
+  CaptureStdout();
+  auto result = f();
+  EXPECT_EQ(GetCapturedStdout(), printed);
+  return result;
+}
+
+std::string Text(char* text) {
+  std::string s = text ? text : "(null)";
+  free(text);
+  return s;
+}
+
+// Parses exactly `bytes` from a heap block of that size, so a read past it trips ASan.
+MapPtr Parse(const std::string& bytes) {
+  std::unique_ptr<uint8_t[]> block(new uint8_t[bytes.size()]);
+  std::memcpy(block.get(), bytes.data(), bytes.size());
+  return MapPtr(BYTEMAPParsePNM(block.get(), bytes.size()));
+}
+
+class TempFile {
+ public:
+  TempFile() {
+    static int serial = 0;
+    path_ = (std::filesystem::temp_directory_path() /
+             ("k8_bmfmt_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
+                .string();
+  }
+  ~TempFile() { std::remove(path_.c_str()); }
+  const char* path() const { return path_.c_str(); }
+  void Write(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+ private:
+  std::string path_;
+};
+
+MapPtr ReadFile(const std::string& bytes) {
+  TempFile file;
+  file.Write(bytes);
+  return MapPtr(BYTEMAPReadPNM(file.path()));
+}
+
+std::string Bytes(std::initializer_list<int> list) {
+  std::string s;
+  for (int b : list) s += static_cast<char>(b);
+  return s;
+}
+
+TEST(BytemapText, LayoutOfTheTextForm) {
+  auto two = Make(2, 1, {5, 200});
+  EXPECT_EQ(Text(BYTEMAPToASCII(two.get())),
+            "BYTEMAP{\nP3\n2 1\n255\n  0   0   5   0   0 200\n}\n");
+  auto one = Make(1, 1, {7});
+  EXPECT_EQ(Text(BYTEMAPToASCII(one.get())), "BYTEMAP{\nP3\n1 1\n255\n  0   0   7\n}\n");
+  auto six = Make(6, 1, {1, 2, 3, 4, 5, 6});
+  const std::string text = Text(BYTEMAPToASCII(six.get()));
+  EXPECT_EQ(text.substr(text.size() - 6), "  6\n}\n");
+  EXPECT_EQ(text.find("\n\n"), std::string::npos);
+  auto thirteen = Make(13, 1);
+  const std::string lines = Text(BYTEMAPToASCII(thirteen.get()));
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 4 + 3 + 1);
+
+  auto none = Make(0, 0);
+  EXPECT_EQ(Text(BYTEMAPToASCII(none.get())), "BYTEMAP{}");
+  EXPECT_EQ(Printing(kError, [] { return BYTEMAPToASCII(nullptr); }), nullptr);
+}
+
+TEST(BytemapText, ReadsTheMeanOfThreeNumbers) {
+  MapPtr back(BYTEMAPFromASCII("BYTEMAP{\nP3\n2 1\n255\n  0   0   5   0   0 200\n}\n"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(Pixels(back.get()), std::vector<int>({1, 66}));
+  MapPtr mean(BYTEMAPFromASCII("BYTEMAP{\nP3\n2 1\n255\n9 9 9 30 60 90"));
+  ASSERT_TRUE(mean);
+  EXPECT_EQ(Pixels(mean.get()), std::vector<int>({9, 60}));
+  // Modulo 256 after the mean; no closing brace needed.
+  MapPtr wrap(BYTEMAPFromASCII("BYTEMAP{\nP3\n1 1\n255\n300 300 300"));
+  ASSERT_TRUE(wrap);
+  EXPECT_EQ(wrap->pixels[0], 300 % 256);
+  // A size without digits is 0, and such a map is still returned.
+  MapPtr flat(BYTEMAPFromASCII("BYTEMAP{\nP3\n 4\n255\n"));
+  ASSERT_TRUE(flat);
+  EXPECT_EQ(flat->width, 0);
+  EXPECT_EQ(flat->height, 4);
+}
+
+TEST(BytemapText, RefusesMissingKeywordsShortAndOversizedText) {
+  for (const char* bad : {"BYTEMAP{}", "BYTEMAP{\n2 1\n255\n1 2 3 4 5 6\n}\n",
+                          "BITMAP{\nP3\n1 1\n255\n1 2 3\n", "BYTEMAP\nP3\n1 1\n255\n1 2 3\n",
+                          "BYTEMAP{\nP3\n2 1\n255\n1 2 3 4 5",
+                          "BYTEMAP{\nP3\n2 1\n255\n1 2 3 4 5        \n",
+                          "BYTEMAP{\nP3\n70000 70000\n255\n1 2 3\n",
+                          "BYTEMAP{\nP3\n99999999999999999999 1\n255\n1 2 3\n",
+                          "BYTEMAP{\nP3\n3000 3000\n255\n1 2 3 4 5 6 7 8 9\n"}) {
+    EXPECT_EQ(Printing(kError, [&] { return BYTEMAPFromASCII(bad); }), nullptr) << bad;
+  }
+  EXPECT_EQ(Printing(kError, [] { return BYTEMAPFromASCII(nullptr); }), nullptr);
+}
+
+TEST(BytemapPnm, SampleMappingOfEveryType) {
+  for (auto read : {&Parse, &ReadFile}) {
+    auto bits = read("P1\n# bits\n8 1\n1 0 0 0 0 0 0 1\n");
+    ASSERT_TRUE(bits);
+    EXPECT_EQ(Pixels(bits.get()), std::vector<int>({255, 0, 0, 0, 0, 0, 0, 255}));
+    auto grey = read("P2 3 1 255\n0 7 300\n");
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(Pixels(grey.get()), std::vector<int>({0, 7, 300 % 256}));
+    auto rgb = read("P3\n2\n#between width and height\n1\n255\n9 9 9 30 60 90\n");
+    ASSERT_TRUE(rgb);
+    EXPECT_EQ(Pixels(rgb.get()), std::vector<int>({9, 60}));
+    auto fifteen = read("P5\n2 1\n15\n" + Bytes({0x0F, 0x0F}));
+    ASSERT_TRUE(fifteen);
+    EXPECT_EQ(Pixels(fifteen.get()), std::vector<int>({15, 15}));
+    auto colour = read("P6 2 1 255\n" + Bytes({255, 255, 254, 0, 3, 4}));
+    ASSERT_TRUE(colour);
+    EXPECT_EQ(Pixels(colour.get()), std::vector<int>({254, 2}));
+    EXPECT_EQ(Printing(kError, [&] { return read("P7\n1 1\n255\n\x01"); }), nullptr);
+    EXPECT_EQ(Printing(kError, [&] { return read("P2\n3 0\n255\n1 2 3\n"); }), nullptr);
+  }
+  EXPECT_EQ(Printing(kError, [] { return BYTEMAPParsePNM(nullptr, 8); }), nullptr);
+  EXPECT_EQ(Printing(kError, [] { return BYTEMAPReadPNM(nullptr); }), nullptr);
+}
+
+TEST(BytemapPnm, BitmapWidthFileVersusMemory) {
+  // Width 10: the file uses two bytes a row and drops the six spare bits; memory reads the
+  // same bytes as rows 16 wide.
+  const std::string ten = "P4\n10 2\n" + Bytes({0xFF, 0xFF, 0x80, 0x40});
+  auto file = ReadFile(ten);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->width, 10);
+  std::vector<int> expect(20, 0);
+  for (int x = 0; x < 10; ++x) expect[x] = 255;
+  expect[10] = 255;
+  expect[19] = 255;
+  EXPECT_EQ(Pixels(file.get()), expect);
+  auto memory = Parse(ten);
+  ASSERT_TRUE(memory);
+  EXPECT_EQ(memory->width, 16);
+  EXPECT_EQ(memory->pixels[15], 255);
+  EXPECT_EQ(memory->pixels[16], 255);
+  EXPECT_EQ(memory->pixels[16 + 9], 255);
+
+  // P1: whole numbers in a file, single digits in memory (rows rounded up to 8).
+  auto numbers = ReadFile("P1 3 1\n010 1 0\n");
+  ASSERT_TRUE(numbers);
+  EXPECT_EQ(Pixels(numbers.get()), std::vector<int>({255, 255, 0}));
+  auto digits = Parse("P1 3 1\n010 1 0 100\n");
+  ASSERT_TRUE(digits);
+  EXPECT_EQ(Pixels(digits.get()), std::vector<int>({0, 255, 0, 255, 0, 255, 0, 0}));
+  EXPECT_EQ(Printing(kError, [] { return Parse("P1 3 1\n010 1 0\n"); }), nullptr);
+}
+
+std::vector<std::string> SampleFiles() {
+  return {"P1\n8 1\n0 1 1 0 1 0 0 1\n", "P2\n2 1\n# c\n255\n200 9\n",
+          "P3 2 1 255\n1 2 3 4 5 6\n", "P4 8 2\n" + Bytes({0x81, 0x7E}),
+          "P5 2 2 255\n" + Bytes({1, 2, 3, 4}), "P6\n1 1\n255\n" + Bytes({3, 6, 9})};
+}
+
+TEST(BytemapPnm, TruncatedDataIsRefusedAtEveryByte) {
+  for (const std::string& full : SampleFiles()) {
+    ASSERT_TRUE(Parse(full)) << full;
+    ASSERT_TRUE(ReadFile(full)) << full;
+    const size_t complete = full[1] <= '3' ? full.size() - 1 : full.size();
+    for (size_t n = 0; n < complete; ++n) {
+      const std::string cut = full.substr(0, n);
+      CaptureStdout();
+      EXPECT_EQ(Parse(cut), nullptr) << n << ": " << full;
+      EXPECT_EQ(ReadFile(cut), nullptr) << n << ": " << full;
+      EXPECT_EQ(GetCapturedStdout(), std::string(kError) + kError) << n;
+    }
+  }
+}
+
+TEST(BytemapPnm, OversizedHeadersAreRefusedBeforeAllocating) {
+  for (const std::string& bad : {std::string("P5\n65536 65537\n255\n\x01"),
+                                 std::string("P6\n1431655766 1\n255\n\x01\x01\x01"),
+                                 std::string("P4\n4294967296 1\n\xFF"),
+                                 std::string("P5\n40000 40000\n255\n\x01\x02\x03"),
+                                 std::string("P3\n10000 10000\n255\n1 2 3\n")}) {
+    EXPECT_EQ(Printing(kError, [&] { return Parse(bad); }), nullptr) << bad;
+    EXPECT_EQ(Printing(kError, [&] { return ReadFile(bad); }), nullptr) << bad;
+  }
+}
+
+TEST(BytemapPnm, WritesRawGreymaps) {
+  TempFile file;
+  auto map = Make(3, 1, {10, 0, 255});
+  EXPECT_EQ(BYTEMAPWritePGM(map.get(), file.path()), 1);
+  EXPECT_EQ(file.Read(), "P5\n3 1\n255\n" + Bytes({0x0A, 0x00, 0xFF}));
+  auto back = ReadFile(file.Read());
+  ASSERT_TRUE(back);
+  EXPECT_EQ(Pixels(back.get()), std::vector<int>({10, 0, 255}));
+
+  auto big = Make(200, 200);
+  EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(big.get(), "/dev/full"); }), 0);
+  EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(map.get(), "/nonexistent/k8.pgm"); }),
+            0);
+  EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(map.get(), nullptr); }), 0);
+  auto none = Make(0, 0);
+  EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(none.get(), file.path()); }), 0);
+}
+
+}  // namespace
