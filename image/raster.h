@@ -373,8 +373,9 @@ Rec* Rotate(const Rec* src, int32_t angle, Rec* (*make)(), void (*resize)(Rec*, 
 // The points of the line from (x0, y0) to (x1, y1), both ends included, as a calloc'ed list:
 // element 0 = 2N + 2, then x and y of the N + 1 points, N = max(|dx|, |dy|). The error term
 // starts at half the major length and the minor coordinate moves when it reaches 0 or
-// below, so an exact half step moves at once. Null when the list cannot be allocated or
-// its count would not fit element 0.
+// below, so an exact half step moves at once; a line with no minor length stays on its row
+// or column (the one-step line, whose error term starts at 0, would otherwise move). Null
+// when the list cannot be allocated or its count would not fit element 0.
 inline int32_t* LinePoints(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   const int64_t dx = int64_t(x1) - x0, dy = int64_t(y1) - y0;
   const int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
@@ -392,11 +393,11 @@ inline int32_t* LinePoints(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     if (xMajor) {
       x += sx;
       e -= ay;
-      if (e <= 0) { e += ax; y += sy; }
+      if (e <= 0 && ay) { e += ax; y += sy; }
     } else {
       y += sy;
       e -= ax;
-      if (e <= 0) { e += ay; x += sx; }
+      if (e <= 0 && ax) { e += ay; x += sx; }
     }
   }
   return list.release();
