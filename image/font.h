@@ -4,7 +4,9 @@
 // ((c * glyphWidth) div sheet width) * glyphHeight. Glyphs are copied with IMGBlit, so black
 // (0) is transparent and everything is clipped to both images. FONTNew gives 6 x 6 glyphs and
 // no sheet; the demo stores its sheet (parsed from FONTSheetPBM) and sets 8 x 8 directly.
-// Misuse calls FONTError, which prints "FONT Error.\n" only when FONTReport is set (it is not).
+// FONTDrawString takes text bytes as unsigned (128 to 255 draw the sheet's Latin-1 cells) and
+// stops at a line feed or the terminating zero. Misuse calls FONTError, which prints
+// "FONT Error.\n" only when FONTReport is set (it is not).
 #pragma once
 #include <cstddef>
 #include <cstdint>

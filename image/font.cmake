@@ -1,0 +1,11 @@
+# The font's glyph sheet is generated at build time: mkfont checks the glyph pictures in
+# glyphs.txt and writes fontsheet.cpp, which defines FONTSheetPBM (a raw PBM) for k8image.
+add_executable(mkfont ${CMAKE_SOURCE_DIR}/tools/mkfont.cpp)
+
+add_custom_command(
+  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/fontsheet.cpp
+  COMMAND mkfont ${CMAKE_CURRENT_SOURCE_DIR}/glyphs.txt ${CMAKE_CURRENT_BINARY_DIR}/fontsheet.cpp
+  DEPENDS mkfont ${CMAKE_CURRENT_SOURCE_DIR}/glyphs.txt
+  COMMENT "Generating the font sheet from glyphs.txt"
+  VERBATIM)
+target_sources(k8image PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/fontsheet.cpp)
