@@ -41,6 +41,14 @@ bool InitSDL() {
   return SDL_Init(SDL_INIT_AUDIO | SDL_INIT_TIMER) == 0;
 }
 
+// SDL starts its audio subsystem even when no driver is available and then refuses every
+// SDL_OpenAudio until the subsystem is restarted. After a failed open, a subsystem without an
+// open device is therefore shut down, so that a later SDLSNDNew looks for a driver afresh. A
+// device that is open (another sound output) is left alone.
+void ReleaseUnusedAudio() {
+  if (SDL_GetAudioStatus() == SDL_AUDIO_STOPPED) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
 // Writes count elements of the head from `position` as little-endian 16-bit words, the low half
 // of each element.
 uint8_t* PlayElements(uint8_t* out, const int32_t* items, int32_t count) {
@@ -76,6 +84,7 @@ SDLSND* SDLSNDNew() {
   if (SDL_OpenAudio(&spec, nullptr) < 0) {
     Trace("ERR open audio\n");
     free(sound);
+    ReleaseUnusedAudio();
     return nullptr;
   }
   sound->frequency = kFrequency;
