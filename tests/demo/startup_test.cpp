@@ -1,0 +1,139 @@
+// Start-up, shutdown, start-up failures, and memory that stays flat from one ring to the next.
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <cstdlib>
+
+#include "demo/demo.h"
+#include "demo/random.h"
+#include "harness.h"
+#include "platform/fps.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define K8_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define K8_ASAN 1
+#endif
+#endif
+#ifdef K8_ASAN
+#include <sanitizer/allocator_interface.h>
+#endif
+
+namespace {
+size_t AllocatedBytes() {
+#ifdef K8_ASAN
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  return mallinfo2().uordblks;
+#endif
+}
+}  // namespace
+
+TEST(DemoStartUp, CreatesEveryObjectAndShutDownReleasesThemInTurn) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  DemoStartUp();
+  EXPECT_EQ(DemoRandomState, 0xFACE5718u);  // seeded, nothing drawn yet
+  ASSERT_NE(display, nullptr);
+  EXPECT_EQ(display->width, 256);
+  EXPECT_EQ(SDLDPYVideoFlags, SDLDPYBuildFlags);  // the windowed build's flag word
+  EXPECT_NE(SDLDPYSurface, nullptr);
+  EXPECT_EQ(screenWidth, 256);
+  EXPECT_EQ(screenHeight, 256);
+  ASSERT_NE(keyboard, nullptr);
+  EXPECT_EQ(keyboard->keys[0], 0);
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(screen->width, 256);
+  EXPECT_EQ(screen->height, 256);
+  ASSERT_NE(bytemap, nullptr);
+  EXPECT_EQ(bytemap->width, 256);
+  EXPECT_EQ(bytemap->height, 256);
+  ASSERT_NE(palette, nullptr);
+  ASSERT_EQ(palette->length, 256);
+  for (int i : {0, 252, 253, 254, 255}) EXPECT_EQ(palette->items[i], 0x00FF00) << i;
+  EXPECT_EQ(palette->items[41], 0x00FFF6);
+  EXPECT_EQ(palette->items[42], 0x00FFFF);
+  EXPECT_EQ(palette->items[126], 0xFF00FF);
+  EXPECT_EQ(palette->items[251], 0x09FF00);
+  ASSERT_NE(music, nullptr);
+  ASSERT_EQ(music->instruments->count, 8);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(ARRAYGet(music->instruments, i), reinterpret_cast<intptr_t>(&MUSICClipTable.clip[i]));
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->glyphWidth, 8);
+  EXPECT_EQ(font->glyphHeight, 8);
+  ASSERT_NE(font->sheet, nullptr);
+  EXPECT_EQ(font->sheet->width, 128);
+  EXPECT_EQ(font->sheet->height, 144);
+  EXPECT_EQ(FPS.target, 50);
+  EXPECT_EQ(exitRequest, 0);
+  EXPECT_EQ(overlayFlags, 0);
+
+  // The frame tail clears the key byte after acting on it.
+  keyboard->keys[0] = 'x';
+  FPSClock = [] { static uint32_t ms = 0; return ms += 20; };
+  FPSSleep = [](uint32_t) {};
+  DemoEndFrame();
+  EXPECT_EQ(keyboard->keys[0], 0);
+  EXPECT_EQ(exitRequest, 0);
+
+  // The fade takes any picture to black.
+  for (int i = 0; i < 256 * 256; ++i) screen->pixels[i] = 0xFFFFFFu;
+  DemoFadeOut();
+  int lit = 0;
+  for (int i = 0; i < 256 * 256; ++i) lit += screen->pixels[i] != 0;
+  EXPECT_EQ(lit, 0);
+
+  DemoShutDown();
+  EXPECT_EQ(font, nullptr);
+  EXPECT_EQ(screen, nullptr);
+  EXPECT_EQ(bytemap, nullptr);
+  EXPECT_EQ(keyboard, nullptr);
+  EXPECT_EQ(display, nullptr);
+  EXPECT_EQ(sound, nullptr);
+  EXPECT_NE(palette, nullptr);  // kept to the end of the process
+  EXPECT_NE(music, nullptr);
+  DemoReset();
+  EXPECT_EQ(palette, nullptr);
+  EXPECT_EQ(music, nullptr);
+}
+
+TEST(DemoStartUpDeathTest, StopsWithOneLineWhenTheVideoModeCannotOpen) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("SDL_VIDEODRIVER", "nonexistent", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        DemoStartUp();
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(2),
+      "^kestrel8: cannot (open the 256x256 video mode|create the display): [^\n]+\n$");
+  EXPECT_EXIT(DemoFatal("allocate the texture table (1 MiB)", "out of memory"),
+              ::testing::ExitedWithCode(2),
+              "^kestrel8: cannot allocate the texture table \\(1 MiB\\): out of memory\n$");
+}
+
+TEST(DemoMemory, StaysFlatFromOneRingToTheNext) {
+  // Three rings with quick skips; scene 2 allocates its tables in the first. The bytes in
+  // use at the start of the second and third ring must match.
+  size_t atRing[3] = {};
+  DemoScript s;
+  for (int v = 0; v < 12; ++v) s.Press(v, v % 4 == 0 ? 0 : 2, SDLK_SPACE);
+  s.Press(12, 0, SDLK_ESCAPE);
+  s.onFrame = [&](int visit, int frame) {
+    if (frame == 0 && visit % 4 == 0) atRing[visit / 4] = AllocatedBytes();
+  };
+  const size_t before = AllocatedBytes();
+  DemoRunLog first = RunDemo(s);
+  const size_t between = AllocatedBytes();
+  DemoRunLog second = RunDemo(s);
+  const size_t after = AllocatedBytes();
+  ASSERT_EQ(first.SceneVisits(), 13);
+  EXPECT_NEAR(static_cast<double>(atRing[2]), static_cast<double>(atRing[1]), 4096.0);
+  // A whole run (start-up to shutdown) leaves only scene 2's tables behind, made once.
+  EXPECT_NEAR(static_cast<double>(after), static_cast<double>(between), 4096.0);
+  EXPECT_GE(between + 4096, before);
+  EXPECT_EQ(second.SceneVisits(), 13);
+}
