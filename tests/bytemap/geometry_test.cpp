@@ -8,11 +8,10 @@
 #include "bytemap/bytemap.h"
 #include "image/img.h"
 
-namespace {
-
 using geometry::Pic;
 using geometry::Printed;
 
+// Global (not in an anonymous namespace) so test names read <MapTwin>.
 struct MapTwin {
   using Rec = BYTEMAP;
   static constexpr const char* kReport = "BYTEMAP error\n";
@@ -39,10 +38,8 @@ struct ImgTwin {
   static constexpr auto& Free = IMGFree;
 };
 
-}  // namespace
-
 namespace geometry {
-INSTANTIATE_TYPED_TEST_SUITE_P(Bytemap, Geometry, MapTwin);
+INSTANTIATE_TYPED_TEST_SUITE_P(BytemapGeometry, Geometry, MapTwin);
 }
 
 namespace {

@@ -6,11 +6,10 @@
 #include "image/img.h"
 #include "image/raster.h"
 
-namespace {
-
 using geometry::Pic;
 using geometry::Printed;
 
+// Global (not in an anonymous namespace) so test names read <ImgTwin>.
 struct ImgTwin {
   using Rec = IMG;
   static constexpr const char* kReport = "IMG error\n";
@@ -32,10 +31,8 @@ struct ImgTwin {
   }
 };
 
-}  // namespace
-
 namespace geometry {
-INSTANTIATE_TYPED_TEST_SUITE_P(Img, Geometry, ImgTwin);
+INSTANTIATE_TYPED_TEST_SUITE_P(ImgGeometry, Geometry, ImgTwin);
 }
 
 namespace {
