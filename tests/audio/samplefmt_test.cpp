@@ -226,6 +226,7 @@ TEST(SampleEdit, InsertSubInsertAndRemove) {
   SAMPLEInsertSAMPLE(dst, src, -1);
   EXPECT_EQ(dst->length, 7);
   SAMPLEFree(&dst);
+  SAMPLEFree(&src);
   // Into itself: a copy of the elements as they were.
   SAMPLE* self = Make({1, 2, 3});
   SAMPLEInsertSAMPLE(self, self, 1);
