@@ -45,21 +45,30 @@ start_program() {
   PROGRAM_PID=$!
 }
 
-# find_window: the id of the window captioned KESTREL8.
+# find_window: the id of the window captioned KESTREL8. The pointer is moved over it, as a
+# person would before typing: without a window manager the keyboard follows the pointer.
 find_window() {
   local id
   for _ in $(seq 100); do
     id=$(xdotool search --name '^KESTREL8$' 2>/dev/null | head -1 || true)
-    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    if [[ -n "$id" ]]; then
+      xdotool mousemove --window "$id" 128 128
+      echo "$id"
+      return 0
+    fi
     kill -0 "$PROGRAM_PID" 2>/dev/null || { cat "$WORK/stderr" >&2; fail "program ended early"; }
     sleep 0.1
   done
   fail "no window captioned KESTREL8"
 }
 
-# shot WINDOW NAME: the window's pixels as a PPM file; prints its path.
+# shot WINDOW NAME: the window's pixels as a PPM file; prints its path. WINDOW "root" takes
+# the whole screen (the full-screen program draws into a window of SDL's own, not the
+# captioned one).
 shot() {
-  xwd -silent -id "$1" | xwdtopnm 2>/dev/null > "$WORK/$2.ppm"
+  local target=(-id "$1")
+  [[ "$1" == "root" ]] && target=(-root)
+  xwd -silent "${target[@]}" | xwdtopnm 2>/dev/null > "$WORK/$2.ppm"
   echo "$WORK/$2.ppm"
 }
 
