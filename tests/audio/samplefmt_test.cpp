@@ -1,6 +1,8 @@
 // SAMPLE text form, list reader, raw PCM streams, editing, analysis and arithmetic.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstdlib>
 #include <initializer_list>
@@ -189,6 +191,30 @@ TEST(SampleRaw, LongStreamsCrossReadBlocksIntact) {
   ASSERT_EQ(eight->length, 100001);
   EXPECT_EQ(eight->items[100000], bytes[100000] * 256 - 32768);
   SAMPLEFree(&eight);
+}
+
+TEST(SampleRaw, ReadsFromTheCurrentPositionOfAnyStream) {
+  // A seekable stream part-read already: the rest is read, from where it stood.
+  Bytes bytes = {9, 9, 9, 0x34, 0x12, 0x78};
+  FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+  for (int i = 0; i < 3; i++) fgetc(f);
+  EXPECT_EQ(Take(SAMPLEReadRaw(f, 16, 'l', 's')), V({0x1234}));
+  fclose(f);
+  // A pipe cannot be measured beforehand: the storage doubles from 1024 as it fills.
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  Bytes data(5001);
+  for (size_t i = 0; i < data.size(); i++) data[i] = uint8_t(i);
+  ASSERT_EQ(write(ends[1], data.data(), data.size()), ssize_t(data.size()));
+  close(ends[1]);
+  FILE* p = fdopen(ends[0], "rb");
+  SAMPLE* s = SAMPLEReadRaw(p, 16, 'b', 'u');
+  fclose(p);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->length, 2500);
+  EXPECT_EQ(s->capacity, 4096);
+  EXPECT_EQ(s->items[2499], (4998 % 256) * 256 + 4999 % 256 - 32768);
+  SAMPLEFree(&s);
 }
 
 TEST(SampleRaw, WritesClampedAtEachWidth) {
