@@ -32,7 +32,8 @@ bool ReadDigits(const char*& p, int64_t limit, int64_t& value) {
 }
 
 // One value of the text forms: skips to the next "-" or digit, then an optional "-" and a run
-// of digits (a lone "-" reads 0). False at the end of the text or when the value does not fit.
+// of digits (a lone "-" reads 0). kEnd when the text ends first, kOverflow for a value beyond
+// 32 bits.
 enum class Scan { kValue, kEnd, kOverflow };
 Scan ReadValue(const char*& p, int32_t& out) {
   while (*p && *p != '-' && !IsDigit(*p)) p++;
@@ -53,8 +54,8 @@ bool Grow(SAMPLE* sample) {
     SAMPLEError();
     return false;
   }
-  const int32_t want =
-      sample->capacity > INT32_MAX / 2 ? INT32_MAX : (sample->capacity > 0 ? sample->capacity * 2 : 1);
+  const int32_t capacity = sample->capacity > 0 ? sample->capacity : 1;
+  const int32_t want = capacity > INT32_MAX / 2 ? INT32_MAX : capacity * 2;
   SAMPLEReserve(sample, want);
   return sample->capacity == want;
 }
