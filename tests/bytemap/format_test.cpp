@@ -237,6 +237,8 @@ TEST(BytemapPnm, WritesRawGreymaps) {
 
   auto big = Make(200, 200);
   EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(big.get(), "/dev/full"); }), 0);
+  // A small one stays in the stream's buffer until it is closed: closing must be checked.
+  EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(map.get(), "/dev/full"); }), 0);
   EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(map.get(), "/nonexistent/k8.pgm"); }),
             0);
   EXPECT_EQ(Printing(kError, [&] { return BYTEMAPWritePGM(map.get(), nullptr); }), 0);

@@ -330,6 +330,8 @@ TEST(ImgPnm, WritesRawPixmaps) {
   // A large image crosses the writer's buffer; the disk filling up is a failure.
   auto big = Make(300, 100);
   EXPECT_EQ(Printing(kError, [&] { return IMGWritePPM(big.get(), "/dev/full"); }), 0);
+  // A small one stays in the stream's buffer until it is closed: closing must be checked.
+  EXPECT_EQ(Printing(kError, [&] { return IMGWritePPM(img.get(), "/dev/full"); }), 0);
   EXPECT_EQ(Printing(kError, [&] { return IMGWritePPM(img.get(), "/nonexistent/k8.ppm"); }), 0);
   EXPECT_EQ(Printing(kError, [&] { return IMGWritePPM(img.get(), nullptr); }), 0);
   EXPECT_EQ(Printing(kError, [&] { return IMGWritePPM(nullptr, file.path()); }), 0);
