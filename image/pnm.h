@@ -296,7 +296,8 @@ bool ReadPixels(Source& in, int type, uint32_t width, uint32_t height,
     } else if (type == 5) {
       for (uint32_t x = 0; x < width; ++x) out[x] = Traits::Grey(s[x]);
     } else {
-      for (uint32_t x = 0; x < width; ++x) out[x] = Traits::Rgb(s[3 * x], s[3 * x + 1], s[3 * x + 2]);
+      const uint8_t* rgb = s;
+      for (uint32_t x = 0; x < width; ++x, rgb += 3) out[x] = Traits::Rgb(rgb[0], rgb[1], rgb[2]);
     }
   }
   return true;
@@ -374,7 +375,9 @@ uint8_t WritePNM(const typename Traits::Map* map, const char* path) {
   const size_t count = static_cast<size_t>(map->width) * static_cast<size_t>(map->height);
   for (size_t done = 0; ok && done < count;) {
     const size_t n = std::min(kChunk, count - done);
-    for (size_t i = 0; i < n; ++i) Traits::Put(map->pixels[done + i], buffer + i * Traits::kChannels);
+    for (size_t i = 0; i < n; ++i) {
+      Traits::Put(map->pixels[done + i], buffer + i * Traits::kChannels);
+    }
     ok = std::fwrite(buffer, Traits::kChannels, n, file) == n;
     done += n;
   }

@@ -164,7 +164,8 @@ TEST(ImgText, RefusesMissingKeywordsAndShortText) {
   }
 
   // Sizes that overflow, or that the rest of the text cannot hold, are refused up front.
-  for (const char* bad : {"IMG{\nP3\n65536 65536\n255\n1 2 3\n", "IMG{\nP3\n4294967297 1\n255\n1 2 3\n",
+  for (const char* bad : {"IMG{\nP3\n65536 65536\n255\n1 2 3\n",
+                          "IMG{\nP3\n4294967297 1\n255\n1 2 3\n",
                           "IMG{\nP3\n50000 50000\n255\n1 2 3 4 5 6\n"}) {
     EXPECT_EQ(Printing(kError, [&] { return IMGFromASCII(bad); }), nullptr) << bad;
   }
