@@ -8,15 +8,11 @@
 
 #include "audio/sample.h"
 
+#include "support/k8test.h"
+
 namespace {
 
-SAMPLE* Make(std::initializer_list<int32_t> values) {
-  SAMPLE* sample = SAMPLENew();
-  SAMPLEResize(sample, int32_t(values.size()));
-  int32_t i = 0;
-  for (int32_t v : values) sample->items[i++] = v;
-  return sample;
-}
+SAMPLE* Make(std::initializer_list<int32_t> values) { return k8test::MakeSample(values); }
 
 std::vector<int32_t> Elements(const SAMPLE* sample) {
   return std::vector<int32_t>(sample->items, sample->items + sample->length);

@@ -11,18 +11,14 @@
 
 #include "audio/sample.h"
 
+#include "support/k8test.h"
+
 namespace {
 
 using V = std::vector<int32_t>;
 using Bytes = std::vector<uint8_t>;
 
-SAMPLE* Make(std::initializer_list<int32_t> values) {
-  SAMPLE* sample = SAMPLENew();
-  SAMPLEResize(sample, int32_t(values.size()));
-  int32_t i = 0;
-  for (int32_t v : values) sample->items[i++] = v;
-  return sample;
-}
+SAMPLE* Make(std::initializer_list<int32_t> values) { return k8test::MakeSample(values); }
 
 V Elements(const SAMPLE* sample) { return V(sample->items, sample->items + sample->length); }
 

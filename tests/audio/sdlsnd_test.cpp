@@ -15,17 +15,13 @@
 
 #include "audio/sdlsnd.h"
 
+#include "support/k8test.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-SAMPLE* Make(std::initializer_list<int32_t> values) {
-  SAMPLE* sample = SAMPLENew();
-  SAMPLEResize(sample, int32_t(values.size()));
-  int32_t i = 0;
-  for (int32_t v : values) sample->items[i++] = v;
-  return sample;
-}
+SAMPLE* Make(std::initializer_list<int32_t> values) { return k8test::MakeSample(values); }
 
 // A sound record with a queue and no device, to drive SDLSNDCallback directly.
 struct Record {

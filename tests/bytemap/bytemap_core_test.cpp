@@ -7,18 +7,11 @@
 
 #include "audio/palette.h"
 #include "bytemap/bytemap.h"
+#include "support/k8test.h"
 
 namespace {
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
-
-template <class F>
-std::string Printed(F f) {
-  CaptureStdout();
-  f();
-  return GetCapturedStdout();
-}
+using k8test::Printed;
 
 const std::string kError = "BYTEMAP error\n";
 

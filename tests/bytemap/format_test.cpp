@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bytemap/bytemap.h"
+#include "support/k8test.h"
 
 namespace {
 
@@ -38,19 +39,8 @@ std::vector<int> Pixels(const BYTEMAP* map) {
   return {map->pixels, map->pixels + size_t(map->width) * size_t(map->height)};
 }
 
-template <class F>
-auto Printing(const std::string& printed, F f) {
-  CaptureStdout();
-  auto result = f();
-  EXPECT_EQ(GetCapturedStdout(), printed);
-  return result;
-}
-
-std::string Text(char* text) {
-  std::string s = text ? text : "(null)";
-  free(text);
-  return s;
-}
+using k8test::Printing;
+using k8test::Text;
 
 // Parses exactly `bytes` from a heap block of that size, so a read past it trips ASan.
 MapPtr Parse(const std::string& bytes) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "image/img.h"
+#include "support/k8test.h"
 
 namespace {
 
@@ -40,20 +41,8 @@ std::vector<uint32_t> Pixels(const IMG* img) {
   return {img->pixels, img->pixels + size_t(img->width) * size_t(img->height)};
 }
 
-// Calls f, expecting it to print exactly `printed`; returns f's result.
-template <class F>
-auto Printing(const std::string& printed, F f) {
-  CaptureStdout();
-  auto result = f();
-  EXPECT_EQ(GetCapturedStdout(), printed);
-  return result;
-}
-
-std::string Text(char* text) {
-  std::string s = text ? text : "(null)";
-  free(text);
-  return s;
-}
+using k8test::Printing;
+using k8test::Text;
 
 // Parses exactly `bytes` from a heap block of that size, so a read past it trips ASan.
 ImgPtr Parse(const std::string& bytes) {

@@ -17,18 +17,11 @@
 
 #include "demo/sine.h"
 #include "image/raster.h"
+#include "support/k8test.h"
 
 namespace geometry {
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
-
-template <class F>
-std::string Printed(F f) {
-  CaptureStdout();
-  f();
-  return GetCapturedStdout();
-}
+using k8test::Printed;
 
 // An owned record of the twin T, freed on scope exit.
 template <class T>

@@ -6,19 +6,11 @@
 #include <string>
 
 #include "image/img.h"
+#include "support/k8test.h"
 
 namespace {
 
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
-
-// Runs f and returns what it printed on standard output.
-template <class F>
-std::string Printed(F f) {
-  CaptureStdout();
-  f();
-  return GetCapturedStdout();
-}
+using k8test::Printed;
 
 struct Image {
   IMG* p;

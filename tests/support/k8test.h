@@ -1,0 +1,46 @@
+// Small helpers shared by the test programs.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+
+#include "audio/sample.h"
+
+namespace k8test {
+
+// Runs f and returns what it printed on standard output (the modules' reporters print there).
+template <class F>
+std::string Printed(F f) {
+  testing::internal::CaptureStdout();
+  f();
+  return testing::internal::GetCapturedStdout();
+}
+
+// Calls f, expecting it to print exactly `printed`; returns f's result.
+template <class F>
+auto Printing(const std::string& printed, F f) {
+  testing::internal::CaptureStdout();
+  auto result = f();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
+  return result;
+}
+
+// Takes a malloc'ed text (or null) and returns it as a string, releasing it.
+inline std::string Text(char* text) {
+  std::string s = text ? text : "(null)";
+  std::free(text);
+  return s;
+}
+
+// A new SAMPLE holding the values; the caller frees it.
+inline SAMPLE* MakeSample(std::initializer_list<int32_t> values) {
+  SAMPLE* sample = SAMPLENew();
+  SAMPLEResize(sample, static_cast<int32_t>(values.size()));
+  int32_t i = 0;
+  for (int32_t v : values) sample->items[i++] = v;
+  return sample;
+}
+
+}  // namespace k8test
