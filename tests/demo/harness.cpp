@@ -27,7 +27,10 @@ void PushKey(SDLKey key, bool down) {
 }
 
 void OnFade() {
-  if (lastWasFrame) runLog->visits.emplace_back();
+  if (lastWasFrame) {
+    if (!script->recordHashes && runLog->visits.size() == runLog->visits.capacity()) return;
+    runLog->visits.emplace_back();
+  }
   lastWasFrame = false;
   ++runLog->visits.back().fades;
 }
@@ -36,8 +39,8 @@ void OnFrame() {
   lastWasFrame = true;
   const int visit = static_cast<int>(runLog->visits.size()) - 1;
   VisitLog& log = runLog->visits.back();
-  const int frame = static_cast<int>(log.hashes.size());
-  log.hashes.push_back(HashScreen());
+  const int frame = log.frames++;
+  if (script->recordHashes) log.hashes.push_back(HashScreen());
   ++runLog->frames;
   if (script->onFrame) script->onFrame(visit, frame);
   for (SDLKey key : held) PushKey(key, false);
@@ -92,6 +95,7 @@ DemoRunLog RunDemo(const DemoScript& s) {
   Env video("SDL_VIDEODRIVER", "dummy");
   Env audio("SDL_AUDIODRIVER", s.audioDriver);
   DemoRunLog result;
+  result.visits.reserve(64);
   script = &s;
   runLog = &result;
   lastWasFrame = true;

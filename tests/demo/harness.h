@@ -16,7 +16,8 @@
 
 struct VisitLog {
   int fades = 0;                 // fade steps before the visit's frames
-  std::vector<uint64_t> hashes;  // one per presented frame
+  int frames = 0;                // presented frames
+  std::vector<uint64_t> hashes;  // one per presented frame, when the script records them
 };
 
 struct DemoScript {
@@ -30,6 +31,9 @@ struct DemoScript {
   const char* audioDriver = "dummy";
   // Called after start-up, before the ring (the program state exists).
   std::function<void()> afterStartUp;
+  // Hash every frame. Off, the log allocates nothing while the demo runs (for memory
+  // measurements); the first 64 visits are logged.
+  bool recordHashes = true;
 
   void Press(int visit, int frame, SDLKey key) { keys[{visit, frame}].push_back(key); }
 };

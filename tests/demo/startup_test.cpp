@@ -120,20 +120,29 @@ TEST(DemoMemory, StaysFlatFromOneRingToTheNext) {
   // use at the start of the second and third ring must match.
   size_t atRing[4] = {};
   DemoScript s;
+  s.recordHashes = false;
   for (int v = 0; v < 12; ++v) s.Press(v, v % 4 == 0 ? 0 : 2, SDLK_SPACE);
   s.Press(12, 0, SDLK_ESCAPE);
   s.onFrame = [&](int visit, int frame) {
     if (frame == 0 && visit % 4 == 0) atRing[visit / 4] = AllocatedBytes();
   };
   const size_t before = AllocatedBytes();
-  DemoRunLog first = RunDemo(s);
+  {
+    DemoRunLog first = RunDemo(s);
+    ASSERT_EQ(first.SceneVisits(), 13);
+  }
   const size_t between = AllocatedBytes();
-  DemoRunLog second = RunDemo(s);
+  {
+    DemoRunLog second = RunDemo(s);
+    EXPECT_EQ(second.SceneVisits(), 13);
+  }
   const size_t after = AllocatedBytes();
-  ASSERT_EQ(first.SceneVisits(), 13);
-  EXPECT_NEAR(static_cast<double>(atRing[2]), static_cast<double>(atRing[1]), 4096.0);
-  // A whole run (start-up to shutdown) leaves only scene 2's tables behind, made once.
-  EXPECT_NEAR(static_cast<double>(after), static_cast<double>(between), 4096.0);
+  EXPECT_NEAR(static_cast<double>(atRing[2]), static_cast<double>(atRing[1]), 1024.0);
+  EXPECT_NEAR(static_cast<double>(atRing[3]), static_cast<double>(atRing[2]), 1024.0);
+  // A whole run (start-up to shutdown) leaves only scene 2's tables and the music's scratch
+  // loop behind, made once; a second run adds nothing. The slack covers glibc counting the
+  // chunks in its per-thread caches as in use; a lost screen, byte map or font sheet would
+  // be 64 KiB or more.
+  EXPECT_NEAR(static_cast<double>(after), static_cast<double>(between), 8192.0);
   EXPECT_GE(between + 4096, before);
-  EXPECT_EQ(second.SceneVisits(), 13);
 }
