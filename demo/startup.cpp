@@ -1,6 +1,8 @@
 // Program state, start-up, the scene ring and shutdown.
 #include <SDL.h>
 
+#include <csignal>
+#include <initializer_list>
 #include <cstdio>
 #include <cstdlib>
 
@@ -59,6 +61,15 @@ static void CreateFont() {
   font->glyphHeight = 8;
 }
 
+// SDL turns an interrupt (Ctrl-C) or a termination request into a quit event, and the demo
+// drops quit events, like the window's close button. Give both signals their default action
+// back, so that a terminal or a process manager can still stop the program; a signal the
+// caller had set to be ignored stays ignored.
+static void RestoreStopSignals() {
+  for (int sig : {SIGINT, SIGTERM})
+    if (std::signal(sig, SIG_DFL) == SIG_IGN) std::signal(sig, SIG_IGN);
+}
+
 void DemoStartUp() {
   DemoSeedRandom(DemoRandomSeedValue);
   OpenDisplay();
@@ -67,6 +78,7 @@ void DemoStartUp() {
   if (!keyboard || !keyboard->keys) DemoFatal("create the keyboard", nullptr);
 
   sound = SDLSNDNew();  // may stay null: the demo then runs silent
+  RestoreStopSignals();  // after the last SDL_Init, which installs SDL's handlers
 
   screen = IMGNew();
   if (screen) IMGResize(screen, screenWidth, screenHeight);
