@@ -97,6 +97,20 @@ void SubdivideStep(int32_t x, int32_t y, int32_t w, int32_t h, uint8_t colour);
 // A split point of length n (n >= 2): (n >> 1) + (r mod (n >> 1)) - (n >> 2), one draw.
 int32_t DemoSplitPoint(int32_t n);
 
+// The inset layout shared by scenes 1 and 4: draws the split points of w and then h, and
+// visits the four children of the rectangle in order (top left, top right, bottom left,
+// bottom right). Each keeps a 1-pixel margin of its parent along the parent's edges and a
+// 2-pixel gap from its siblings; children of a small parent come out with sizes below 3.
+template <class Visit>
+void DemoInsetChildren(int32_t x, int32_t y, int32_t w, int32_t h, Visit visit) {
+  const int32_t sw = DemoSplitPoint(w);
+  const int32_t sh = DemoSplitPoint(h);
+  visit(x + 1, y + 1, sw - 2, sh - 2);
+  visit(x + sw + 1, y + 1, w - sw - 2, sh - 2);
+  visit(x + 1, y + sh + 1, sw - 2, h - sh - 2);
+  visit(x + sw + 1, y + sh + 1, w - sw - 2, h - sh - 2);
+}
+
 // ---- Scene 2: sine texture with information panel ---------------------------------------
 void SceneSineTexture();
 void SceneSineTextureKey(uint8_t key);  // the scene's key table, after the common one

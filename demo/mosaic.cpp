@@ -43,24 +43,18 @@ void MosaicRecord(int32_t x, int32_t y, int32_t w, int32_t h, uint8_t colour, in
   if (level == kRecordLevel) Append(x, y, w, h, colour);
   IMGFillRect(screen, x, y, w, h, Colour(colour));
   colour = static_cast<uint8_t>(colour + kRecordStep);
-  const int32_t sw = DemoSplitPoint(w);
-  const int32_t sh = DemoSplitPoint(h);
-  MosaicRecord(x + 1, y + 1, sw - 2, sh - 2, colour, level + 1);
-  MosaicRecord(x + sw + 1, y + 1, w - sw - 2, sh - 2, colour, level + 1);
-  MosaicRecord(x + 1, y + sh + 1, sw - 2, h - sh - 2, colour, level + 1);
-  MosaicRecord(x + sw + 1, y + sh + 1, w - sw - 2, h - sh - 2, colour, level + 1);
+  DemoInsetChildren(x, y, w, h, [colour, level](int32_t cx, int32_t cy, int32_t cw, int32_t ch) {
+    MosaicRecord(cx, cy, cw, ch, colour, level + 1);
+  });
 }
 
 void MosaicStep(int32_t x, int32_t y, int32_t w, int32_t h, uint8_t colour) {
   if (w < kSmallest || h < kSmallest) return;
   IMGFillRect(screen, x, y, w, h, Colour(colour));
   colour = static_cast<uint8_t>(colour + kRedrawStep);
-  const int32_t sw = DemoSplitPoint(w);
-  const int32_t sh = DemoSplitPoint(h);
-  MosaicStep(x + 1, y + 1, sw - 2, sh - 2, colour);
-  MosaicStep(x + sw + 1, y + 1, w - sw - 2, sh - 2, colour);
-  MosaicStep(x + 1, y + sh + 1, sw - 2, h - sh - 2, colour);
-  MosaicStep(x + sw + 1, y + sh + 1, w - sw - 2, h - sh - 2, colour);
+  DemoInsetChildren(x, y, w, h, [colour](int32_t cx, int32_t cy, int32_t cw, int32_t ch) {
+    MosaicStep(cx, cy, cw, ch, colour);
+  });
 }
 
 void MosaicRedraw() {

@@ -24,12 +24,9 @@ void SubdivideStep(int32_t x, int32_t y, int32_t w, int32_t h, uint8_t colour) {
   DemoEndFrame();
   if (exitRequest) return;
   colour = static_cast<uint8_t>(colour + kLevelStep);
-  int32_t sw = DemoSplitPoint(w);
-  int32_t sh = DemoSplitPoint(h);
-  SubdivideStep(x + 1, y + 1, sw - 2, sh - 2, colour);
-  SubdivideStep(x + sw + 1, y + 1, w - sw - 2, sh - 2, colour);
-  SubdivideStep(x + 1, y + sh + 1, sw - 2, h - sh - 2, colour);
-  SubdivideStep(x + sw + 1, y + sh + 1, w - sw - 2, h - sh - 2, colour);
+  DemoInsetChildren(x, y, w, h, [colour](int32_t cx, int32_t cy, int32_t cw, int32_t ch) {
+    SubdivideStep(cx, cy, cw, ch, colour);
+  });
 }
 
 void SceneSubdivide() {
