@@ -49,7 +49,7 @@ start_program() {
 # person would before typing: without a window manager the keyboard follows the pointer.
 find_window() {
   local id
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     id=$(xdotool search --name '^KESTREL8$' 2>/dev/null | head -1 || true)
     if [[ -n "$id" ]]; then
       xdotool mousemove --window "$id" 128 128
@@ -59,6 +59,8 @@ find_window() {
     kill -0 "$PROGRAM_PID" 2>/dev/null || { cat "$WORK/stderr" >&2; fail "program ended early"; }
     sleep 0.1
   done
+  xwininfo -root -tree >&2 || true
+  cat "$WORK/stderr" >&2
   fail "no window captioned KESTREL8"
 }
 
