@@ -3,7 +3,6 @@
 # photographed from the whole screen.
 source "$(dirname "$0")/lib.bash"
 start_xvfb 256x256
-start_program "$KESTREL8_FULLSCREEN"
-find_window > /dev/null
+launch "$KESTREL8_FULLSCREEN"
 play_through root
 echo "fullscreen: ok"

@@ -9,6 +9,7 @@ HOLDEXIT="$3"
 WORK="$(mktemp -d)"
 XVFB_PID=""
 PROGRAM_PID=""
+WINDOW=""
 
 cleanup() {
   [[ -n "$PROGRAM_PID" ]] && kill -9 "$PROGRAM_PID" 2>/dev/null || true
@@ -36,31 +37,48 @@ start_xvfb() {
   fail "no X server could be started"
 }
 
-# start_program PATH: runs it on the private server with a dummy sound card; the shim holds
-# the finished process for a moment so the last frame can be photographed.
+# start_program PATH: runs it on the private server with SDL's X11 driver (never a fallback
+# driver that shows nothing) and a dummy sound card; the shim holds the finished process for
+# a moment so the last frame can be photographed.
 start_program() {
-  SDL_AUDIODRIVER=dummy LD_PRELOAD="$HOLDEXIT" K8_HOLD_MARKER="$WORK/held" \
+  SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy LD_PRELOAD="$HOLDEXIT" K8_HOLD_MARKER="$WORK/held" \
     K8_HOLD_SECONDS=3 ASAN_OPTIONS="${ASAN_OPTIONS:-}:verify_asan_link_order=0" \
     "$1" > "$WORK/stdout" 2> "$WORK/stderr" &
   PROGRAM_PID=$!
 }
 
-# find_window: the id of the window captioned KESTREL8. The pointer is moved over it, as a
-# person would before typing: without a window manager the keyboard follows the pointer.
-find_window() {
+# window_of_program: the id of the window captioned KESTREL8, or nothing after 15 s.
+window_of_program() {
   local id
-  for _ in $(seq 300); do
+  for _ in $(seq 150); do
     id=$(xdotool search --name '^KESTREL8$' 2>/dev/null | head -1 || true)
-    if [[ -n "$id" ]]; then
-      xdotool mousemove --window "$id" 128 128
-      echo "$id"
-      return 0
-    fi
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
     kill -0 "$PROGRAM_PID" 2>/dev/null || { cat "$WORK/stderr" >&2; fail "program ended early"; }
     sleep 0.1
   done
+  return 1
+}
+
+# launch PATH: starts the program and sets WINDOW to its window's id. The pointer is moved over the
+# window, as a person would before typing: without a window manager the keyboard follows the
+# pointer. A program that shows no window in time is started once more (a loaded machine can
+# be slow to serve a new X server's first client), and what it printed is kept for the log.
+launch() {
+  local id attempt
+  for attempt in 1 2; do
+    start_program "$1"
+    if id=$(window_of_program); then
+      xdotool mousemove --window "$id" 128 128
+      WINDOW="$id"
+      return 0
+    fi
+    echo "attempt $attempt: no window after 15 s; the program printed:" >&2
+    head -c 400 "$WORK/stdout" | od -c | head -5 >&2
+    cat "$WORK/stderr" >&2
+    kill -9 "$PROGRAM_PID" 2>/dev/null || true
+    wait "$PROGRAM_PID" 2>/dev/null || true
+  done
   xwininfo -root -tree >&2 || true
-  cat "$WORK/stderr" >&2
   fail "no window captioned KESTREL8"
 }
 
@@ -97,6 +115,7 @@ finish() {
   local last
   last=$(shot "$window" last)
   [[ "$(brightest "$last")" == "0" ]] || fail "the last frame is not black"
+  [[ -n "$PROGRAM_PID" ]] || fail "no program to wait for"
   wait "$PROGRAM_PID" || status=$?
   PROGRAM_PID=""
   [[ "$status" == "1" ]] || fail "exit status $status, expected 1"

@@ -3,6 +3,6 @@
 # 8, space (through all four scenes) and q, a black last frame and exit status 1.
 source "$(dirname "$0")/lib.bash"
 start_xvfb 640x480
-start_program "$KESTREL8"
-play_through "$(find_window)"
+launch "$KESTREL8"
+play_through "$WINDOW"
 echo "windowed: ok"
