@@ -33,14 +33,15 @@ void IMGDrawRect(IMG* image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_
 
 // Lowers red, green and blue by the low byte of amount, stopping at 0; the top byte
 // becomes 0. 32 steps of 8 take any picture to black, which is how the demo fades.
+// Done as a saturating subtraction on every byte of the block, then a mask of the top
+// byte: two plain loops the compiler turns into vector code, whatever the byte order.
 void IMGDarken(IMG* image, uint32_t amount) {
   if (!pixelblock::HasPixels(image)) return IMGError();
-  const uint32_t a = amount & 0xFF;
-  auto channel = [a](uint32_t word, int shift) -> uint32_t {
-    const uint32_t c = (word >> shift) & 0xFF;
-    return (c > a ? c - a : 0) << shift;
-  };
-  uint32_t* p = image->pixels;
-  for (size_t i = pixelblock::Count(image); i-- > 0;)
-    p[i] = channel(p[i], 16) | channel(p[i], 8) | channel(p[i], 0);
+  const uint8_t a = static_cast<uint8_t>(amount & 0xFF);
+  const size_t count = pixelblock::Count(image);
+  uint8_t* bytes = reinterpret_cast<uint8_t*>(image->pixels);
+  for (size_t i = 0; i < count * sizeof(uint32_t); ++i)
+    bytes[i] = bytes[i] > a ? static_cast<uint8_t>(bytes[i] - a) : 0;
+  uint32_t* words = image->pixels;
+  for (size_t i = 0; i < count; ++i) words[i] &= 0x00FFFFFFu;
 }
