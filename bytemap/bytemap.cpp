@@ -48,7 +48,8 @@ void BYTEMAPToIMG(const BYTEMAP* map, IMG* image, const PALETTE* palette) {
   const int32_t* colour = palette->items;
   const uint8_t* in = map->pixels;
   uint32_t* out = image->pixels;
-  for (size_t i = pixelblock::Count(map); i-- > 0;) out[i] = static_cast<uint32_t>(colour[in[i]]);
+  const size_t count = pixelblock::Count(map);
+  for (size_t i = 0; i < count; ++i) out[i] = static_cast<uint32_t>(colour[in[i]]);
 }
 
 // Adding a constant to every index turns all colours along the palette at once.
@@ -56,14 +57,16 @@ void BYTEMAPAdd(BYTEMAP* map, int32_t amount) {
   if (!pixelblock::HasPixels(map)) return BYTEMAPError();
   const uint8_t a = LowByte(amount);
   uint8_t* p = map->pixels;
-  for (size_t i = pixelblock::Count(map); i-- > 0;) p[i] = static_cast<uint8_t>(p[i] + a);
+  const size_t count = pixelblock::Count(map);
+  for (size_t i = 0; i < count; ++i) p[i] = static_cast<uint8_t>(p[i] + a);
 }
 
 void BYTEMAPDarken(BYTEMAP* map, int32_t amount) {
   if (!pixelblock::HasPixels(map)) return BYTEMAPError();
   const uint8_t a = LowByte(amount);
   uint8_t* p = map->pixels;
-  for (size_t i = pixelblock::Count(map); i-- > 0;) p[i] = p[i] >= a ? p[i] - a : 0;
+  const size_t count = pixelblock::Count(map);
+  for (size_t i = 0; i < count; ++i) p[i] = p[i] >= a ? static_cast<uint8_t>(p[i] - a) : 0;
 }
 
 // The mask and the target must be the same size, so the loop stays inside both blocks.
@@ -73,5 +76,6 @@ void BYTEMAPAnd(const BYTEMAP* mask, BYTEMAP* target) {
     return BYTEMAPError();
   const uint8_t* m = mask->pixels;
   uint8_t* t = target->pixels;
-  for (size_t i = pixelblock::Count(mask); i-- > 0;) t[i] &= m[i];
+  const size_t count = pixelblock::Count(mask);
+  for (size_t i = 0; i < count; ++i) t[i] &= m[i];
 }
