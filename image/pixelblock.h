@@ -20,9 +20,11 @@ namespace pixelblock {
 template <class Rec>
 using Pixel = std::remove_pointer_t<decltype(Rec::pixels)>;
 
+// Given, with a block, and of a non-negative size (which Resize guarantees; a record whose
+// fields were set by hand is checked too).
 template <class Rec>
 bool HasPixels(const Rec* r) {
-  return r != nullptr && r->pixels != nullptr;
+  return r != nullptr && r->pixels != nullptr && r->width >= 0 && r->height >= 0;
 }
 
 // width * height, or nothing when a side is negative or the product leaves 32 bits.

@@ -29,21 +29,18 @@
 #include <type_traits>
 
 #include "demo/sine.h"
+#include "image/pixelblock.h"
 
 namespace raster {
 
+// The record basics are the record module's own: a pixel's type, whether a record has a
+// block, and how many pixels it holds.
 template <class Rec>
-using PixelOf = std::remove_pointer_t<decltype(Rec::pixels)>;
-
-// A record that can be read or drawn: given, with a block, and of a non-negative size.
-template <class Rec>
-bool HasPixels(const Rec* r) {
-  return r && r->pixels && r->width >= 0 && r->height >= 0;
-}
-
+using PixelOf = pixelblock::Pixel<Rec>;
+using pixelblock::HasPixels;
 template <class Rec>
 size_t PixelCount(const Rec* r) {
-  return static_cast<size_t>(r->width) * static_cast<size_t>(r->height);
+  return pixelblock::Count(r);
 }
 
 template <class Rec>
