@@ -87,12 +87,17 @@ SDLSND* SDLSNDNew() {
     ReleaseUnusedAudio();
     return nullptr;
   }
+  // The audio thread already exists. SDL's pause flag is a plain variable, so the record is
+  // filled under the audio lock, which the thread takes before every callback: that is what
+  // makes these writes visible to it.
+  SDL_LockAudio();
   sound->frequency = kFrequency;
   sound->bitDepth = 16;
   sound->signedness = 's';
   sound->byteOrder = 'l';
   sound->muted = 0;
   sound->queue = ARRAYNew();
+  SDL_UnlockAudio();
   SDL_PauseAudio(0);
   return sound;
 }
