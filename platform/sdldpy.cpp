@@ -51,45 +51,15 @@ bool HoldsIMGWords(const SDL_Surface* surface) {
          f->Bmask == kBlueMask;
 }
 
-// A w x h software surface in the image's own layout. The video flag word goes in as the
-// surface flags; on a hardware screen SDL may answer with a video-memory surface in the
-// screen's format, whose pixels cannot be swapped for the image's, so ask again for a
-// plain software one then.
-SDL_Surface* MakeImageSurface(int32_t w, int32_t h) {
-  SDL_Surface* s = SDL_CreateRGBSurface(SDLDPYVideoFlags, w, h, 32, kRedMask, kGreenMask,
-                                        kBlueMask, kAlphaMask);
-  if (s && ((s->flags & SDL_HWSURFACE) || s->format->BitsPerPixel != 32 || !HoldsIMGWords(s))) {
-    SDL_FreeSurface(s);
-    s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, kRedMask, kGreenMask, kBlueMask,
-                             kAlphaMask);
-  }
-  return s;
+// A w x h surface over the top-left corner of `image`, reading the image's own rows (row
+// length 4 x image width): no pixel is copied. The surface is made over the image's block
+// from the start rather than given it afterwards, because an SDL 1.2 that keeps its own
+// copy of each surface (sdl12-compat) never sees a pixel pointer swapped in later and would
+// convert blank memory. Freeing the surface leaves the image's block alone.
+SDL_Surface* LendImage(const IMG* image, int32_t w, int32_t h) {
+  return SDL_CreateRGBSurfaceFrom(image->pixels, w, h, 32, image->width * 4, kRedMask,
+                                  kGreenMask, kBlueMask, kAlphaMask);
 }
-
-// While alive, `surface` shows the top-left corner of `image` through the image's own rows;
-// on the way out the surface gets its own pixel block back, so SDL frees that and not the
-// image's.
-class BorrowedPixels {
- public:
-  BorrowedPixels(SDL_Surface* surface, const IMG* image)
-      : surface_(surface), own_(surface->pixels), ownPitch_(surface->pitch) {
-    surface_->pixels = image->pixels;
-    surface_->pitch = static_cast<Uint16>(image->width * 4);
-  }
-  ~BorrowedPixels() {
-    surface_->pixels = own_;
-    surface_->pitch = ownPitch_;
-    SDL_FreeSurface(surface_);
-  }
-  BorrowedPixels(const BorrowedPixels&) = delete;
-  BorrowedPixels& operator=(const BorrowedPixels&) = delete;
-  SDL_Surface* get() const { return surface_; }
-
- private:
-  SDL_Surface* surface_;
-  void* own_;
-  Uint16 ownPitch_;
-};
 
 // The screen, when `image` can be handed to it word for word: the current display, an image
 // of exactly its size, and a screen surface of that size holding IMG words.
@@ -178,24 +148,19 @@ void SDLDPYShowIMG(SDLDPY* display, const IMG* image) {
     SDLDPYError();
     return;
   }
-  SDL_Surface* temporary = MakeImageSurface(w, h);
+  SDL_Surface* temporary = LendImage(image, w, h);
   if (!temporary) {
     SDLDPYError();
     return;
   }
-  SDL_Surface* converted = nullptr;
-  {
-    BorrowedPixels frame(temporary, image);
-    converted = SDL_DisplayFormat(frame.get());
-    if (converted) {
-      SDL_Rect origin = {0, 0, 0, 0};
-      SDL_UpperBlit(converted, nullptr, screen, &origin);
-    }
-  }
+  SDL_Surface* converted = SDL_DisplayFormat(temporary);
+  SDL_FreeSurface(temporary);
   if (!converted) {
     SDLDPYError();
     return;
   }
+  SDL_Rect origin = {0, 0, 0, 0};
+  SDL_UpperBlit(converted, nullptr, screen, &origin);
   SDL_FreeSurface(converted);
   Present(screen);
 }
