@@ -1,22 +1,43 @@
 #!/usr/bin/env bash
-# Installs what building and testing KESTREL8 needs, from Debian's packages, and nothing
-# that is already there. Fast when nothing is missing: it only asks dpkg.
-#
-#   tools/setup.sh            packages to build, run and test
-#   tools/setup.sh --ci       also what CI uses: clang and its sanitizer and fuzzer runtimes
+# Installs what KESTREL8 needs from Debian's packages, and nothing that is already there.
+# Fast when nothing is missing: it only asks dpkg.
 set -euo pipefail
 
-packages=(
-  g++ make cmake pkg-config
-  libsdl1.2-dev                      # SDL 1.2
-  googletest libgtest-dev libbenchmark-dev
-  libsdl-gfx1.2-dev libsndfile1-dev  # counterparts measured by the benchmarks
+usage() {
+  cat <<'TEXT'
+Usage: tools/setup.sh [--test] [--bench] [--ci] [--help]
+Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
+  (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
+  --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
+  --bench      also the benchmark library and the counterparts the benchmarks measure against
+  --ci         everything CI uses: tests, benchmarks, clang with its sanitizer and fuzzer runtimes
+  --help       this text
+TEXT
+}
+
+run=(g++ make cmake pkg-config libsdl1.2-dev)
+test=(
+  googletest libgtest-dev
+  libsdl1.2-compat                               # the second SDL 1.2 the tests run on (SDL 1.2 over SDL2)
   xvfb xauth xdotool x11-apps x11-utils netpbm  # end-to-end: X server, keys, screenshots
-  sox                                # checking the rendered soundtrack
+  sox                                            # checking the rendered soundtrack
 )
-if [[ "${1:-}" == "--ci" ]]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+bench=(
+  libbenchmark-dev
+  libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
+)
+ci=(clang libclang-rt-14-dev)
+
+packages=("${run[@]}")
+for arg in "$@"; do
+  case "$arg" in
+    --test) packages+=("${test[@]}") ;;
+    --bench) packages+=("${bench[@]}") ;;
+    --ci) packages+=("${test[@]}" "${bench[@]}" "${ci[@]}") ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
