@@ -1,10 +1,14 @@
-// sdldpy.h - SDLDPY, the program's one window (or full screen) over SDL 1.2 video.
-//
-// Single instance: SDLDPYNew returns the existing display when there is one. The video flag
-// word handed to SDL_SetVideoMode is the build's constant SDLDPYBuildFlags, defined by each
-// program (0x10000001 windowed, 0x90000001 full screen) - the only difference between them.
-// Misuse calls SDLDPYError, which prints "SDLDPY error\n" only when SDLDPYReport is set (it
-// is not).
+/// \file
+/// SDLDPY, the program's one window (or full screen) over SDL 1.2 video.
+///
+/// Single instance: SDLDPYNew returns the existing display when there is one. The video flag
+/// word handed to SDL_SetVideoMode is the build's constant SDLDPYBuildFlags, defined by each
+/// program (0x10000001 windowed, 0x90000001 full screen) - the only difference between them.
+/// Frames are IMGs (image/img.h) of 0x00RRGGBB words; the display reads them in place and
+/// keeps nothing between frames. Main thread only.
+///
+/// Refusals: misuse calls SDLDPYError, which prints `"SDLDPY error\n"` only when SDLDPYReport
+/// is set (it is not), and the operation returns null, 0 or nothing and changes nothing.
 #pragma once
 #include <SDL.h>
 
@@ -12,29 +16,75 @@
 
 #include "image/img.h"
 
+/// The display: the size of the mode last opened and the screen's depth.
 struct SDLDPY {
-  int32_t width;   // as requested for the mode last opened
-  int32_t height;
-  int32_t depth;   // bits per pixel of the screen surface SDL returned
+  int32_t width;   ///< as requested for the mode last opened
+  int32_t height;  ///< as requested for the mode last opened
+  int32_t depth;   ///< bits per pixel of the screen surface SDL returned
 };
 
+/// The video flag word for SDL_SetVideoMode, defined once per program: 0x10000001
+/// (SDL_HWSURFACE | SDL_ANYFORMAT) windowed, 0x90000001 (the same with SDL_FULLSCREEN) full
+/// screen.
 extern const uint32_t SDLDPYBuildFlags;  // defined once per program
 
 // Module state, read by the keyboard and pointer modules and by start-up checks.
-extern SDLDPY* SDLDPYCurrent;        // the one display, or null
-extern SDL_Surface* SDLDPYSurface;   // what SDL_SetVideoMode returned, or null
-extern uint32_t SDLDPYVideoFlags;    // flags of the mode last opened
-extern int32_t SDLDPYDoubleBuffered; // 1 when the screen surface has SDL_DOUBLEBUF
+
+/// The one display, or null.
+extern SDLDPY* SDLDPYCurrent;
+/// What SDL_SetVideoMode returned, or null: before a mode, after a refused one, after
+/// SDLDPYFree.
+extern SDL_Surface* SDLDPYSurface;
+/// The flags of the mode last opened (SDLDPYBuildFlags).
+extern uint32_t SDLDPYVideoFlags;
+/// 1 when the screen surface has SDL_DOUBLEBUF: frames are shown with SDL_Flip, otherwise with
+/// SDL_UpdateRect of the whole screen.
+extern int32_t SDLDPYDoubleBuffered;
+/// Non-zero makes SDLDPYError print; 0 (silent) unless a program sets it.
 extern uint8_t SDLDPYReport;
 
+/// Creates the display with a 256 x 256 mode, or returns the existing one (reported). A new
+/// record is made current and its mode opened by SDLDPYSetMode; it is returned even when SDL
+/// refused the mode (SDLDPYSurface is then null). The caller frees it with SDLDPYFree. Null
+/// (reported) when memory runs out.
 SDLDPY* SDLDPYNew();
+/// Forgets the screen surface, frees the record and sets *display and SDLDPYCurrent to null; a
+/// later SDLDPYNew makes a new display. SDL itself is not shut down. Refuses a handle that
+/// does not hold the current display.
 void SDLDPYFree(SDLDPY** display);
+/// Opens a width x height mode: starts SDL's video subsystem if needed, drops the previous
+/// screen surface, calls SDL_SetVideoMode with the desktop's depth and SDLDPYBuildFlags,
+/// captions the window "KESTREL8", and stores the requested size and the surface's bits per
+/// pixel in the record. Refuses a display that is not current, or a side outside 0..16383
+/// (SDL 1.2's surface limit). A mode SDL refuses is reported too and leaves no screen surface
+/// and the record's previous fields.
 void SDLDPYSetMode(SDLDPY* display, int32_t width, int32_t height);
+/// Presents image: its top-left corner of min(image, display) size is converted to the
+/// screen's format (SDL_DisplayFormat), blitted at (0, 0) and shown. The image is read in
+/// place, never changed or kept; the top byte of its pixels has no effect; the screen beyond a
+/// smaller image keeps what it had. Refuses: a display that is not current, no screen surface
+/// (a refused mode, or SDL's video shut down), an image without pixels or wider than 16383, a
+/// corner of no area, SDL failing to make a surface.
 void SDLDPYShowIMG(SDLDPY* display, const IMG* image);
+/// Presents image without a copy, by lending its pixel block to the screen surface for the
+/// flip. Only for an image of exactly the display's size on a screen that stores 0x00RRGGBB
+/// words in 4 bytes with rows exactly 4 * width bytes long; refuses anything else, showing
+/// nothing.
 void SDLDPYFlipIMG(SDLDPY* display, const IMG* image);
+/// Presents image by copying its rows into the screen surface. Only for an image of exactly
+/// the display's size on a screen that stores 0x00RRGGBB words in 4 bytes (any row length);
+/// refuses anything else, showing nothing.
 void SDLDPYCopyIMG(SDLDPY* display, const IMG* image);
+/// The constant empty text "" (the module's; do not free it) for the current display; refuses
+/// (null) anything else. No text form exists.
 const char* SDLDPYToASCII(const SDLDPY* display);
+/// Always null: a display is never made from text. Reports a null text or an existing display.
 SDLDPY* SDLDPYFromASCII(const char* text);
+/// 1 when a and b are both the current display; otherwise reports and returns 0.
 uint8_t SDLDPYEqual(const SDLDPY* a, const SDLDPY* b);
+/// The current display itself when it is given (no second record is made); refuses (null)
+/// anything else.
 SDLDPY* SDLDPYCopy(SDLDPY* display);
+/// The module's reporter: prints `"SDLDPY error\n"` on standard output when SDLDPYReport is
+/// set.
 void SDLDPYError();
