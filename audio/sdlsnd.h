@@ -56,7 +56,8 @@ SDLSND* SDLSNDCopy(const SDLSND* sound);
 /// SDLSND. Fills len bytes, len / 2 little-endian samples (an odd last byte is left as SDL
 /// gave it), playing the queue head from position and moving on to the next entry without a
 /// gap; finished entries leave the queue. An empty queue leaves the buffer as SDL gave it
-/// (silence); muted or a null head fills it with 0. A head with nothing left to play yields
-/// one 0 sample and leaves the queue. Never allocates, blocks or frees. A null userdata or
-/// stream, or len <= 0, writes nothing.
+/// (silence); muted or a null head fills it with 0. A head without storage plays as 0s; an
+/// empty one, or one whose length fell to position or below, yields one 0 sample and leaves
+/// the queue. Never allocates, blocks or frees. A null userdata or stream, or len <= 0, writes
+/// nothing.
 void SDLSNDCallback(void* userdata, uint8_t* stream, int len);
