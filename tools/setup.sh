@@ -27,6 +27,7 @@ bench=(
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
 )
 ci=(clang libclang-rt-14-dev)
+ci+=(doxygen)                                    # the API documentation check
 
 packages=("${run[@]}")
 for arg in "$@"; do
