@@ -3,7 +3,7 @@
 ///
 /// Keeps one loop of 40000 samples (`output`), which the demo queues to the sound output again
 /// and again. Every `period` (300) calls of MUSICStep, starting with the first, it draws one of
-/// its clips and one of 16 positions from the program's random generator and blends the clip
+/// its clips and one of 16 positions from the shared random generator and blends the clip
 /// into the loop: loop = (3 * loop + placed clip) >> 2, rewritten under SDL's audio lock so the
 /// audio thread never plays a half-updated loop. Main thread only: the working buffer of an
 /// event is shared by every MUSIC.

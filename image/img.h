@@ -26,7 +26,7 @@
 /// bytes <= 0x20 or >= 0x7F: "P" and the type digit (only the first "P" counts; a digit
 /// outside 1..6 is refused), "#" comments up to and including the next line feed, and decimal
 /// numbers: width, height and, for P2, P3, P5 and P6, the maximum, which is read and ignored
-/// (samples are never scaled). Pixels: P1 digit 0 is black (0), other values white
+/// (samples are never scaled). Pixels: P1 0 is black (0), any other value white
 /// (0x00FFFFFF); P4 a set bit (most significant first, each row starting on a new byte) is
 /// white, so bitmaps come out white on black; P2 and P5 a value v is v * 0x010101; P3 and P6
 /// (r, g, b) is r << 16 | g << 8 | b. Plain (P1-P3) numbers are not limited to 0..255: they
@@ -180,7 +180,7 @@ void IMGScale(const IMG* source, IMG* destination);
 /// what lies outside the source is 0. Pixel (x, y) of the result, with dx = x - rw / 2 and
 /// dy = y - rh / 2, takes source (sw / 2 + u, sh / 2 + v), u = (dx * c >> 15) - (dy * s >> 15)
 /// and v = (dx * s >> 15) + (dy * c >> 15), s = sine[-angle & 1023] and
-/// c = sine[(-angle - 256) & 1023] from the program's 1024-entry sine table (32767 * sin),
+/// c = sine[(-angle - 256) & 1023] from the shared 1024-entry sine table (about 32767 * sin),
 /// each shift rounding toward minus infinity. Refuses (null) a source without pixels or a
 /// result past INT32_MAX pixels; null (reported) when memory runs out.
 IMG* IMGRotate(const IMG* source, int32_t angle);
