@@ -10,8 +10,8 @@
 #pragma once
 #include <cstdint>
 
-#include "audio/array.h"
-#include "audio/sample.h"
+#include "array.h"
+#include "sample.h"
 
 struct MUSIC {
   int32_t countdown;    // frames left until the next event; 0 at creation

@@ -5,7 +5,7 @@
 // Failures of the SAMPLE operations are reported by SAMPLEError; PALETTEError prints
 // "PALETTE Error.\n" only when PALETTEReport is set (it is not).
 #pragma once
-#include "audio/sample.h"
+#include "sample.h"
 
 using PALETTE = SAMPLE;
 

@@ -9,8 +9,8 @@
 #pragma once
 #include <cstdint>
 
-#include "audio/array.h"
-#include "audio/sample.h"
+#include "array.h"
+#include "sample.h"
 
 struct SDLSND {
   int32_t frequency;  // 44100

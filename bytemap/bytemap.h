@@ -11,8 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "audio/palette.h"
-#include "image/img.h"
+#include "../audio/palette.h"
+#include "../image/img.h"
 
 struct BYTEMAP {
   int32_t width;

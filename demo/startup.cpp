@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/random.h"
 #include "demo/demo.h"
-#include "demo/random.h"
 #include "platform/fps.h"
 
 SDLDPY* display = nullptr;

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "image/img.h"
+#include "img.h"
 
 struct FONT {
   int32_t glyphWidth;

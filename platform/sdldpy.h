@@ -1,8 +1,9 @@
 // sdldpy.h - SDLDPY, the program's one window (or full screen) over SDL 1.2 video.
 //
 // Single instance: SDLDPYNew returns the existing display when there is one. The video flag
-// word handed to SDL_SetVideoMode is the build's constant SDLDPYBuildFlags, defined by each
-// program (0x10000001 windowed, 0x90000001 full screen) - the only difference between them.
+// word handed to SDL_SetVideoMode is the build's constant SDLDPYBuildFlags: 0x10000001
+// (windowed) unless the program defines it itself, as the full-screen build does with
+// 0x90000001 - the only difference between the two.
 // Misuse calls SDLDPYError, which prints "SDLDPY error\n" only when SDLDPYReport is set (it
 // is not).
 #pragma once
@@ -10,7 +11,7 @@
 
 #include <cstdint>
 
-#include "image/img.h"
+#include "../image/img.h"
 
 struct SDLDPY {
   int32_t width;   // as requested for the mode last opened
@@ -18,7 +19,10 @@ struct SDLDPY {
   int32_t depth;   // bits per pixel of the screen surface SDL returned
 };
 
-extern const uint32_t SDLDPYBuildFlags;  // defined once per program
+// The video flag word. The library's own definition is the windowed word; a program that
+// wants another (0x90000001 for full screen) defines `const uint32_t SDLDPYBuildFlags`
+// once, in one of its own source files, and that definition replaces the library's.
+extern const uint32_t SDLDPYBuildFlags;
 
 // Module state, read by the keyboard and pointer modules and by start-up checks.
 extern SDLDPY* SDLDPYCurrent;        // the one display, or null

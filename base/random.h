@@ -1,9 +1,11 @@
-// random.h - the program's one random generator.
+// random.h - the one process-wide random generator (base: needs nothing but <cstdint>).
 //
 // A 32-bit linear congruential generator: state = state * 214013 + 2531011 (mod 2^32), and
 // each draw returns bits 16..30 of the new state (0..32767). The demo seeds it once with
-// 0xFACE5718 at start-up; the scenes and the music sequencer draw from the same state, so a
-// run with the same keys at the same frames repeats exactly.
+// 0xFACE5718 at start-up; the scenes and the music sequencer (MUSICStep) draw from the same
+// state, so a run with the same keys at the same frames repeats exactly. A program of its
+// own that uses MUSIC seeds it with DemoSeedRandom before the first step. Not thread-safe:
+// draw from one thread only.
 #pragma once
 #include <cstdint>
 

@@ -1,11 +1,11 @@
-// sine.h - the program's sine table, built at compile time.
+// sine.h - the sine table, built at compile time (base: needs nothing but <cstdint>).
 //
 // 1024 signed 16-bit entries, one full turn, indexed with (phase & mask): phases are angles
 // in 1/1024 of a turn and may grow without bound. Entry i is 32767 * sin(2*pi*i/1024)
 // rounded to the nearest integer, except for ten entries that the table has always held
 // (the peaks are +-32766, and four entries on each half are one step lower or higher than
-// the rounded value). The logo, the texture scene and the image and byte map rotations all
-// read it, so those ten values are part of what they draw.
+// the rounded value). The image and byte map rotations and the demo's logo and texture
+// scene all read it, so those ten values are part of what they draw.
 #pragma once
 #include <cstdint>
 
