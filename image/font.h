@@ -3,7 +3,8 @@
 // The cell of character code c starts at column (c * glyphWidth) mod sheet width and row
 // ((c * glyphWidth) div sheet width) * glyphHeight. Glyphs are copied with IMGBlit, so black
 // (0) is transparent and everything is clipped to both images. FONTNew gives 6 x 6 glyphs and
-// no sheet; the demo stores its sheet (parsed from FONTSheetPBM) and sets 8 x 8 directly.
+// no sheet, which draws nothing; FONTNewBuiltIn gives the ready font: the built-in sheet
+// (parsed from FONTSheetPBM) with 8 x 8 glyphs.
 // FONTDrawString takes text bytes as unsigned (128 to 255 draw the sheet's Latin-1 cells) and
 // stops at a line feed or the terminating zero. Misuse calls FONTError, which prints
 // "FONT Error.\n" only when FONTReport is set (it is not).
@@ -27,6 +28,11 @@ extern const size_t FONTSheetPBMSize;
 extern uint8_t FONTReport;
 
 FONT* FONTNew();
+// A new font ready to draw: the built-in sheet (white strokes on black, codes 0 to 287,
+// printable ASCII at 32 to 126) parsed from FONTSheetPBM, with 8 x 8 glyphs. The caller owns
+// it and releases it with FONTFree, which frees the sheet too. Null (after FONTError) when
+// memory runs out.
+FONT* FONTNewBuiltIn();
 void FONTFree(FONT** font);
 void FONTDrawChar(const FONT* font, int32_t code, int32_t x, int32_t y, IMG* destination);
 void FONTDrawString(const FONT* font, const char* text, int32_t x, int32_t y, IMG* destination);
