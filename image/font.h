@@ -28,10 +28,10 @@ extern const size_t FONTSheetPBMSize;
 extern uint8_t FONTReport;
 
 FONT* FONTNew();
-// A new font ready to draw: the built-in sheet (white strokes on black, codes 0 to 287,
-// printable ASCII at 32 to 126) parsed from FONTSheetPBM, with 8 x 8 glyphs. The caller owns
-// it and releases it with FONTFree, which frees the sheet too. Null (after FONTError) when
-// memory runs out.
+/// A new font ready to draw: the built-in sheet (white strokes on black, codes 0 to 287,
+/// printable ASCII at 32 to 126) parsed from FONTSheetPBM, with 8 x 8 glyphs. The caller owns
+/// it and releases it with FONTFree, which frees the sheet too. Null (after FONTError) when
+/// memory runs out.
 FONT* FONTNewBuiltIn();
 void FONTFree(FONT** font);
 void FONTDrawChar(const FONT* font, int32_t code, int32_t x, int32_t y, IMG* destination);

@@ -19,9 +19,10 @@ struct SDLDPY {
   int32_t depth;   // bits per pixel of the screen surface SDL returned
 };
 
-// The video flag word. The library's own definition is the windowed word; a program that
-// wants another (0x90000001 for full screen) defines `const uint32_t SDLDPYBuildFlags`
-// once, in one of its own source files, and that definition replaces the library's.
+/// The video flag word handed to SDL_SetVideoMode. The library's own definition is the
+/// windowed word 0x10000001; a program that wants another (0x90000001 for full screen)
+/// defines `const uint32_t SDLDPYBuildFlags` once, in one of its own source files, and that
+/// definition replaces the library's.
 extern const uint32_t SDLDPYBuildFlags;
 
 // Module state, read by the keyboard and pointer modules and by start-up checks.
