@@ -1,7 +1,7 @@
 # The music's eight instrument clips are synthesised at build time by mkclips from its
 # readable instrument table; the generated clips.cpp defines MUSICClipTable.
-add_executable(mkclips ${CMAKE_SOURCE_DIR}/tools/mkclips.cpp)
-target_include_directories(mkclips PRIVATE ${CMAKE_SOURCE_DIR})
+add_executable(mkclips ${PROJECT_SOURCE_DIR}/tools/mkclips.cpp)
+target_include_directories(mkclips PRIVATE ${PROJECT_SOURCE_DIR})
 
 add_custom_command(
   OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/clips.cpp

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "demo/random.h"
+#include "base/random.h"
 
 uint8_t MUSICReport = 0;
 

@@ -13,8 +13,8 @@
 #pragma once
 #include <cstdint>
 
-#include "audio/array.h"
-#include "audio/sample.h"
+#include "array.h"
+#include "sample.h"
 
 /// The sequencer: its frame count, its loop and its clips.
 struct MUSIC {

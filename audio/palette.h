@@ -6,7 +6,7 @@
 /// Failures of the SAMPLE operations are reported by SAMPLEError; PALETTEError prints
 /// `"PALETTE Error.\n"` only when PALETTEReport is set (it is not). Both are silent by default.
 #pragma once
-#include "audio/sample.h"
+#include "sample.h"
 
 /// A palette is a SAMPLE: entry i is items[i], a 0x00RRGGBB colour.
 using PALETTE = SAMPLE;

@@ -14,8 +14,8 @@
 #pragma once
 #include <cstdint>
 
-#include "audio/array.h"
-#include "audio/sample.h"
+#include "array.h"
+#include "sample.h"
 
 /// The sound output: the opened format and the playback queue.
 struct SDLSND {

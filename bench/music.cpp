@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/music.h"
-#include "demo/random.h"
+#include "base/random.h"
 
 namespace {
 

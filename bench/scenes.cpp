@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/random.h"
 #include "demo/demo.h"
-#include "demo/random.h"
 
 namespace {
 

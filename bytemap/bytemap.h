@@ -23,8 +23,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "audio/palette.h"
-#include "image/img.h"
+#include "../audio/palette.h"
+#include "../image/img.h"
 
 /// An 8-bit image. The record owns its pixel block.
 struct BYTEMAP {

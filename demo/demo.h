@@ -19,7 +19,7 @@
 // line on standard error, "kestrel8: cannot <what>: <reason>", and exit status 2. A missing
 // sound output is tolerated: the music is still computed, nothing is queued.
 //
-// Randomness comes only from DemoRandom (demo/random.h), seeded with 0xFACE5718 at start-up;
+// Randomness comes only from DemoRandom (base/random.h), seeded with 0xFACE5718 at start-up;
 // the scenes and the music draw from it in frame order, so equal key presses at equal frames
 // give equal pictures.
 //

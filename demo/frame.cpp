@@ -2,8 +2,8 @@
 // to black, the bobbing logo and the music feed.
 #include <SDL.h>
 
+#include "base/sine.h"
 #include "demo/demo.h"
-#include "demo/sine.h"
 #include "platform/fps.h"
 
 void (*DemoFrameHook)(void) = nullptr;

@@ -2,8 +2,8 @@
 // into the screen, redrawn from scratch four times a frame (only the last one shows). The
 // split rule and the inset layout are scene 1's; the rectangles to redraw come from a list
 // filled by a recording pass.
+#include "base/random.h"
 #include "demo/demo.h"
-#include "demo/random.h"
 
 int32_t MosaicList[MosaicListSize];
 int32_t MosaicWritePos = 0;

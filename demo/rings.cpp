@@ -3,8 +3,8 @@
 // colours stream outwards.
 #include <algorithm>
 
+#include "base/random.h"
 #include "demo/demo.h"
-#include "demo/random.h"
 
 namespace {
 constexpr int32_t kFrames = 1001;

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/random.h"
 #include "demo/demo.h"
-#include "demo/random.h"
 #include "platform/fps.h"
 
 SDLDPY* display = nullptr;
@@ -53,12 +53,8 @@ static void OpenDisplay() {
 }
 
 static void CreateFont() {
-  font = FONTNew();
+  font = FONTNewBuiltIn();
   if (!font) DemoFatal("create the font", "out of memory");
-  font->sheet = IMGParsePNM(FONTSheetPBM, FONTSheetPBMSize);
-  if (!font->sheet || !font->sheet->pixels) DemoFatal("read the font's glyph sheet", "bad or missing image");
-  font->glyphWidth = 8;
-  font->glyphHeight = 8;
 }
 
 // SDL turns an interrupt (Ctrl-C) or a termination request into a quit event, and the demo

@@ -1,8 +1,8 @@
 // Scene 1: the byte map is split into four random quadrants, then each rectangle again
 // into four inset children, one rectangle per shown frame, depth first; then the finished
 // pattern turns along the hue palette for 1001 frames.
+#include "base/random.h"
 #include "demo/demo.h"
-#include "demo/random.h"
 
 namespace {
 constexpr int32_t kCycleFrames = 1001;

@@ -7,8 +7,8 @@
 // Every shift takes its count modulo 32 (a count of 32 shifts by 0).
 #include <cstdlib>
 
+#include "base/sine.h"
 #include "demo/demo.h"
-#include "demo/sine.h"
 
 TEXTURESTATE Texture = {{0, 0, 0, 0, 0, 0}, {8, 5, 7, 9, 11, 5}, {0, 0, 0, 0, 0, 0},
                         {0, 0, 0, 0, 0, 0}};

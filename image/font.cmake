@@ -1,6 +1,6 @@
 # The font's glyph sheet is generated at build time: mkfont checks the glyph pictures in
 # glyphs.txt and writes fontsheet.cpp, which defines FONTSheetPBM (a raw PBM) for k8image.
-add_executable(mkfont ${CMAKE_SOURCE_DIR}/tools/mkfont.cpp)
+add_executable(mkfont ${PROJECT_SOURCE_DIR}/tools/mkfont.cpp)
 
 add_custom_command(
   OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/fontsheet.cpp

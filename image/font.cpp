@@ -27,6 +27,22 @@ FONT* FONTNew() {
   return font;
 }
 
+FONT* FONTNewBuiltIn() {
+  FONT* font = FONTNew();
+  if (!font) return nullptr;
+  font->sheet = IMGParsePNM(FONTSheetPBM, FONTSheetPBMSize);
+  if (!font->sheet || !font->sheet->pixels) {
+    // A sheet without its pixel block would silently draw nothing: refuse instead.
+    if (font->sheet) IMGFree(&font->sheet);
+    std::free(font);
+    FONTError();
+    return nullptr;
+  }
+  font->glyphWidth = 8;
+  font->glyphHeight = 8;
+  return font;
+}
+
 void FONTFree(FONT** font) {
   if (!font || !*font) {
     FONTError();

@@ -4,10 +4,10 @@
 /// The cell of character code c starts at column (c * glyphWidth) mod sheet width and row
 /// ((c * glyphWidth) div sheet width) * glyphHeight (truncating). Glyphs are copied with
 /// IMGBlit, so black (0) is transparent and everything is clipped to both images; text comes
-/// out in the sheet's colours. FONTNew gives 6 x 6 glyphs and no sheet; the demo stores its
-/// sheet (parsed from FONTSheetPBM) and sets 8 x 8 directly. FONTDrawString takes text bytes
-/// as unsigned (128 to 255 draw the sheet's Latin-1 cells) and stops at a line feed or the
-/// terminating zero.
+/// out in the sheet's colours. FONTNew gives 6 x 6 glyphs and no sheet, which draws nothing;
+/// FONTNewBuiltIn gives the ready font: the built-in sheet (parsed from FONTSheetPBM) with
+/// 8 x 8 glyphs. FONTDrawString takes text bytes as unsigned (128 to 255 draw the sheet's
+/// Latin-1 cells) and stops at a line feed or the terminating zero.
 ///
 /// Refusals: misuse calls FONTError, which prints `"FONT Error.\n"` only when FONTReport is
 /// set (it is not), and the operation returns null or nothing, changing nothing. A destination
@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "image/img.h"
+#include "img.h"
 
 /// A bitmap font: a glyph size and the sheet the glyphs are cut from.
 struct FONT {
@@ -41,6 +41,11 @@ extern uint8_t FONTReport;
 /// A new font with 6 x 6 glyphs and no sheet, which draws nothing until a sheet is stored in
 /// it; the caller owns it (FONTFree). Null (reported) when memory runs out.
 FONT* FONTNew();
+/// A new font ready to draw: the built-in sheet (white strokes on black, codes 0 to 287,
+/// printable ASCII at 32 to 126) parsed from FONTSheetPBM, with 8 x 8 glyphs. The caller owns
+/// it and releases it with FONTFree, which frees the sheet too. Null (after FONTError) when
+/// memory runs out.
+FONT* FONTNewBuiltIn();
 /// Frees the font's sheet (IMGFree), if any, and the font, and sets *font to null. Refuses a
 /// null address or a null handle.
 void FONTFree(FONT** font);

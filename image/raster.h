@@ -28,7 +28,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "demo/sine.h"
+#include "base/sine.h"
 #include "image/pixelblock.h"
 
 namespace raster {

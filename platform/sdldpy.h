@@ -2,10 +2,11 @@
 /// SDLDPY, the program's one window (or full screen) over SDL 1.2 video.
 ///
 /// Single instance: SDLDPYNew returns the existing display when there is one. The video flag
-/// word handed to SDL_SetVideoMode is the build's constant SDLDPYBuildFlags, defined by each
-/// program (0x10000001 windowed, 0x90000001 full screen) - the only difference between them.
-/// Frames are IMGs (image/img.h) of 0x00RRGGBB words; the display reads them in place and
-/// keeps nothing between frames. Main thread only.
+/// word handed to SDL_SetVideoMode is the build's constant SDLDPYBuildFlags: 0x10000001
+/// (windowed) unless the program defines it itself, as the full-screen build does with
+/// 0x90000001 - the only difference between the two. Frames are IMGs (image/img.h) of
+/// 0x00RRGGBB words; the display reads them in place and keeps nothing between frames. Main
+/// thread only.
 ///
 /// Refusals: misuse calls SDLDPYError, which prints `"SDLDPY error\n"` only when SDLDPYReport
 /// is set (it is not), and the operation returns null, 0 or nothing and changes nothing.
@@ -14,7 +15,7 @@
 
 #include <cstdint>
 
-#include "image/img.h"
+#include "../image/img.h"
 
 /// The display: the size of the mode last opened and the screen's depth.
 struct SDLDPY {
@@ -23,10 +24,11 @@ struct SDLDPY {
   int32_t depth;   ///< bits per pixel of the screen surface SDL returned
 };
 
-/// The video flag word for SDL_SetVideoMode, defined once per program: 0x10000001
-/// (SDL_HWSURFACE | SDL_ANYFORMAT) windowed, 0x90000001 (the same with SDL_FULLSCREEN) full
-/// screen.
-extern const uint32_t SDLDPYBuildFlags;  // defined once per program
+/// The video flag word handed to SDL_SetVideoMode. The library's own definition is the
+/// windowed word 0x10000001; a program that wants another (0x90000001 for full screen)
+/// defines `const uint32_t SDLDPYBuildFlags` once, in one of its own source files, and that
+/// definition replaces the library's.
+extern const uint32_t SDLDPYBuildFlags;
 
 // Module state, read by the keyboard and pointer modules and by start-up checks.
 

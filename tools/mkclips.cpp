@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "demo/sine.h"
+#include "base/sine.h"
 
 namespace {
 

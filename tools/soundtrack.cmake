@@ -1,4 +1,3 @@
 # soundtrack: renders the music's loop through its events into a WAV file, for listening.
-# k8audio is defined later (audio/); linking by name resolves at generation time.
 add_executable(soundtrack ${CMAKE_CURRENT_SOURCE_DIR}/soundtrack.cpp)
-target_link_libraries(soundtrack PRIVATE k8audio)
+target_link_libraries(soundtrack PRIVATE k8audio k8shared)

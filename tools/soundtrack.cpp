@@ -1,6 +1,6 @@
 // soundtrack - renders the music as the demo plays it into a WAV file, for listening.
 //
-// Usage: soundtrack OUTPUT.wav [EVENTS]
+// Usage: soundtrack OUTPUT.wav [EVENTS]     (soundtrack --help for more)
 //
 // A MUSIC with the eight built-in clips and the demo's seed is stepped once per frame at 50
 // frames per second, and the loop is written back to back as the sound output plays it: a
@@ -8,13 +8,15 @@
 // EVENTS (default 12) events are rendered, one every 300 frames (6 s), so 72 s by default.
 // Only the music draws from the generator here; in the demo the scenes draw too, so the
 // choices differ, but the sound is of the same kind. The file is 44100 Hz mono 16-bit PCM.
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "audio/music.h"
-#include "demo/random.h"
+#include "base/random.h"
 
 namespace {
 
@@ -48,20 +50,59 @@ std::vector<uint8_t> WavHeader(uint32_t samples) {
   return h;
 }
 
+const char* const kUsage = "usage: soundtrack OUTPUT.wav [EVENTS]\n";
+
+int Refuse(const char* what, const char* arg) {
+  std::fprintf(stderr, "soundtrack: %s '%s'\n%s", what, arg, kUsage);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: soundtrack OUTPUT.wav [EVENTS]\n");
+  const char* args[2] = {nullptr, nullptr};
+  int count = 0;
+  bool options = true;
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (options && (!std::strcmp(arg, "-h") || !std::strcmp(arg, "--help"))) {
+      std::printf(
+          "%s\n"
+          "Renders the demo's soundtrack into OUTPUT.wav (44100 Hz, mono, 16-bit PCM): the music\n"
+          "stepped at 50 frames per second with the demo's seed, EVENTS clip events (1 to 1000,\n"
+          "default 12), one every 6 seconds, so 72 seconds by default. Prints the file's length\n"
+          "and peak. Exit status: 0 written, 1 the file could not be written, 2 bad arguments.\n",
+          kUsage);
+      return 0;
+    }
+    if (options && !std::strcmp(arg, "--")) {
+      options = false;
+    } else if (options && arg[0] == '-' && arg[1] != '\0') {
+      return Refuse("unknown option", arg);
+    } else if (count < 2) {
+      args[count++] = arg;
+    } else {
+      return Refuse("too many arguments:", arg);
+    }
+  }
+  if (count == 0) {
+    std::fprintf(stderr, "soundtrack: no OUTPUT.wav given\n%s", kUsage);
     return 2;
   }
-  const long events = argc == 3 ? std::strtol(argv[2], nullptr, 10) : 12;
-  if (events < 1 || events > 1000) {
-    std::fprintf(stderr, "soundtrack: EVENTS must be 1 to 1000\n");
-    return 2;
+  const char* path = args[0];
+  long events = 12;
+  if (args[1]) {
+    char* end = nullptr;
+    errno = 0;
+    events = std::strtol(args[1], &end, 10);
+    if (errno || end == args[1] || *end != '\0' || events < 1 || events > 1000)
+      return Refuse("EVENTS must be a whole number from 1 to 1000, not", args[1]);
   }
   MUSIC* music = MUSICNew();
-  if (!music) return 1;
+  if (!music) {
+    std::fputs("soundtrack: out of memory\n", stderr);
+    return 1;
+  }
   for (int32_t i = 0; i < MUSICClipTable.count; ++i) MUSICAddSAMPLE(music, &MUSICClipTable.clip[i]);
   DemoSeedRandom(DemoRandomSeedValue);
 
@@ -81,19 +122,21 @@ int main(int argc, char** argv) {
     }
   }
 
-  FILE* f = std::fopen(argv[1], "wb");
+  FILE* f = std::fopen(path, "wb");
   if (!f) {
-    std::perror(argv[1]);
+    std::fprintf(stderr, "soundtrack: cannot write %s: %s\n", path, std::strerror(errno));
+    MUSICFree(&music);
     return 1;
   }
   const std::vector<uint8_t> header = WavHeader(static_cast<uint32_t>(pcm.size() / 2));
   const bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size() &&
                   std::fwrite(pcm.data(), 1, pcm.size(), f) == pcm.size();
   if (std::fclose(f) != 0 || !ok) {
-    std::perror(argv[1]);
+    std::fprintf(stderr, "soundtrack: cannot write %s: %s\n", path, std::strerror(errno));
+    MUSICFree(&music);
     return 1;
   }
-  std::printf("%s: %ld events, %lld frames, %.1f s, peak %d\n", argv[1], events,
+  std::printf("%s: %ld events, %lld frames, %.1f s, peak %d\n", path, events,
               static_cast<long long>(frames), static_cast<double>(pcm.size() / 2) / kRate, peak);
   MUSICFree(&music);
   return 0;

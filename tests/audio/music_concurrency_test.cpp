@@ -15,7 +15,7 @@
 
 #include "audio/music.h"
 #include "audio/sdlsnd.h"
-#include "demo/random.h"
+#include "base/random.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/music.h"
-#include "demo/random.h"
+#include "base/random.h"
 
 namespace {
 

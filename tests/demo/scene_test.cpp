@@ -6,8 +6,8 @@
 #include <set>
 #include <vector>
 
+#include "base/sine.h"
 #include "demo/demo.h"
-#include "demo/sine.h"
 #include "harness.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <map>
 
-#include "demo/random.h"
-#include "demo/sine.h"
+#include "base/random.h"
+#include "base/sine.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "base/random.h"
 #include "demo/demo.h"
-#include "demo/random.h"
 #include "harness.h"
 #include "platform/fps.h"
 

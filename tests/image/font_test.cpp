@@ -45,16 +45,12 @@ int Lit(const std::vector<uint32_t>& cell) {
   return n;
 }
 
-// A font with the built-in sheet and 8 x 8 glyphs, as the demo sets it up.
+// The ready-made font the demo draws with: the built-in sheet and 8 x 8 glyphs.
 struct FontFixture : ::testing::Test {
   FONT* font = nullptr;
   void SetUp() override {
-    font = FONTNew();
+    font = FONTNewBuiltIn();
     ASSERT_NE(font, nullptr);
-    font->sheet = ParsedSheet();
-    ASSERT_NE(font->sheet, nullptr);
-    font->glyphWidth = 8;
-    font->glyphHeight = 8;
   }
   void TearDown() override { FONTFree(&font); }
 
@@ -120,6 +116,19 @@ TEST(FontSheet, CellContents) {
   }
   for (int c = 272; c < 288; ++c) EXPECT_GT(Lit(Cell(sheet, c)), 0) << "picture cell " << c;
   IMGFree(&sheet);
+}
+
+// One call gives what FONTNew plus the parsed sheet and 8 x 8 gives, and draws text.
+TEST_F(FontFixture, BuiltInIsTheParsedSheetAt8x8) {
+  EXPECT_EQ(font->glyphWidth, 8);
+  EXPECT_EQ(font->glyphHeight, 8);
+  IMG* sheet = ParsedSheet();
+  ASSERT_NE(font->sheet, nullptr);
+  EXPECT_EQ(IMGEqual(font->sheet, sheet), 1);
+  IMGFree(&sheet);
+  IMG* text = Text("Hi");
+  EXPECT_GT(std::count(text->pixels, text->pixels + 96 * 16, 0x00FFFFFFu), 10);
+  IMGFree(&text);
 }
 
 TEST_F(FontFixture, HexDigitsMatchTheirText) {

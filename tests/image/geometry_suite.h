@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "demo/sine.h"
+#include "base/sine.h"
 #include "image/raster.h"
 #include "support/k8test.h"
 

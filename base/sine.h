@@ -1,20 +1,23 @@
-// sine.h - the program's sine table, built at compile time.
-//
-// 1024 signed 16-bit entries, one full turn, indexed with (phase & mask): phases are angles
-// in 1/1024 of a turn and may grow without bound. Entry i is 32767 * sin(2*pi*i/1024)
-// rounded to the nearest integer, except for ten entries that the table has always held
-// (the peaks are +-32766, and four entries on each half are one step lower or higher than
-// the rounded value). The logo, the texture scene and the image and byte map rotations all
-// read it, so those ten values are part of what they draw.
+/// \file
+/// The sine table, built at compile time (base: needs nothing but the C++ library).
+///
+/// 1024 signed 16-bit entries, one full turn, indexed with (phase & mask): phases are angles
+/// in 1/1024 of a turn and may grow without bound. Entry i is 32767 * sin(2*pi*i/1024)
+/// rounded to the nearest integer, except for ten entries that the table has always held
+/// (the peaks are +-32766, and four entries on each half are one step lower or higher than
+/// the rounded value). The image and byte map rotations and the demo's logo and texture
+/// scene all read it, so those ten values are part of what they draw.
 #pragma once
 #include <cstdint>
 
+/// The table's record: its size, its index mask and the entries.
 struct SINETABLE {
-  int32_t count;      // 1024
-  int32_t mask;       // 1023
-  int16_t entry[1024];
+  int32_t count;        ///< number of entries, 1024
+  int32_t mask;         ///< index mask, 1023: entry[phase & mask]
+  int16_t entry[1024];  ///< 32767 * sin(2*pi*i/1024), -32766 to 32766
 };
 
+/// \cond
 namespace sine_detail {
 
 // sin(x) for |x| <= pi/4 by its Taylor series; enough terms for double precision.
@@ -62,8 +65,11 @@ constexpr SINETABLE MakeSineTable() {
 }
 
 }  // namespace sine_detail
+/// \endcond
 
+/// The one table, a compile-time constant shared by everything that includes this header.
 inline constexpr SINETABLE SineTable = sine_detail::MakeSineTable();
 
-// The table entry for a phase of any size (negative phases wrap as well).
+/// The table entry for a phase in 1/1024 of a turn, of any size: negative phases and phases
+/// beyond one turn wrap (entry[phase & 1023]). -32766 to 32766; never refuses.
 constexpr int32_t Sine(int32_t phase) { return SineTable.entry[phase & SineTable.mask]; }
