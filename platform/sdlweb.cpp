@@ -30,9 +30,21 @@ int Shift(uint32_t mask) { return mask ? __builtin_ctz(mask) : 0; }
 // this program uses has).
 uint32_t Channel(uint32_t word, uint32_t mask) { return (word & mask) >> Shift(mask); }
 
+// Puts a surface's block (w x h canvas words, packed) on its canvas. SDL_LockSurface and
+// SDL_UnlockSurface would do it too, but the lock first reads the whole canvas back, which is
+// slow on a GPU canvas and pointless when every pixel is about to be written.
+void Upload(SDL_Surface* surface) {
+  EM_ASM({
+    var canvas = SDL.surfaces[$0];
+    var image = canvas.ctx.createImageData(canvas.width, canvas.height);
+    image.data.set(HEAPU8.subarray($1, $1 + canvas.width * canvas.height * 4));
+    canvas.ctx.putImageData(image, 0, 0);
+  }, surface, surface->pixels);
+}
+
 // Writes h rows of w words from `source` (row length `pitch` bytes, channels under the four
-// masks; no alpha mask means opaque) into a locked canvas surface, in the canvas's layout.
-// `opaque` drops the alpha, as a conversion to the display's format does.
+// masks; no alpha mask means opaque) into the block of a canvas surface, in the canvas's
+// layout. `opaque` drops the alpha, as a conversion to the display's format does.
 void WriteCanvasWords(SDL_Surface* target, const uint8_t* source, int pitch, uint32_t rmask,
                       uint32_t gmask, uint32_t bmask, uint32_t amask, bool opaque) {
   auto* out = static_cast<uint32_t*>(target->pixels);
@@ -58,10 +70,13 @@ SDL_Surface* SDL_CreateRGBSurfaceFrom(void* pixels, int width, int height, int d
   SDL_Surface* surface = SDL_CreateRGBSurface(0, width, height, 32, kCanvasRed, kCanvasGreen,
                                               kCanvasBlue, amask ? kCanvasAlpha : 0);
   if (!surface) return nullptr;
-  SDL_LockSurface(surface);
+  if (!surface->pixels) {  // every surface of Emscripten's without SDL_HWSURFACE has one
+    SDL_FreeSurface(surface);
+    return nullptr;
+  }
   WriteCanvasWords(surface, static_cast<const uint8_t*>(pixels), pitch, rmask, gmask, bmask,
                    amask, false);
-  SDL_UnlockSurface(surface);  // hands the words to the canvas
+  Upload(surface);
   return surface;
 }
 
@@ -76,10 +91,13 @@ SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface) {
   SDL_Surface* converted =
       SDL_CreateRGBSurface(0, surface->w, surface->h, 32, kCanvasRed, kCanvasGreen, kCanvasBlue, 0);
   if (!converted) return nullptr;
-  SDL_LockSurface(converted);
+  if (!converted->pixels) {  // every surface of Emscripten's without SDL_HWSURFACE has one
+    SDL_FreeSurface(converted);
+    return nullptr;
+  }
   WriteCanvasWords(converted, static_cast<const uint8_t*>(surface->pixels), surface->pitch,
                    f->Rmask, f->Gmask, f->Bmask, f->Amask, true);
-  SDL_UnlockSurface(converted);
+  Upload(converted);
   return converted;
 }
 

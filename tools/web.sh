@@ -82,9 +82,11 @@ run_tests() {
   # processes share; it is left out of the hashes.
   build_host kestrel8
   build_web "$trees/web-framelog" "$trees/web-framelog/site" -DK8_FRAMELOG=ON
+  cp "$tests/frames.html" "$trees/web-framelog/site/index.html"
   mkdir -p "$logs"
   export K8_FRAMELOG_MASK="0,96,64,8"
-  export K8_FRAMELOG_KEYS="$(cat "$tests/frames.keys")"
+  K8_FRAMELOG_KEYS="$(grep -v '^#' "$tests/frames.keys" | tr '\n' ' ')"
+  export K8_FRAMELOG_KEYS
   # The desktop run needs a 32-bit screen to read back; SDL 1.2 over SDL2 (sdl12-compat) gives
   # one without a display.
   local compat=/usr/lib/x86_64-linux-gnu/sdl12-compat

@@ -55,6 +55,25 @@ try {
     });
     page.on("pageerror", (error) => problems.push(String(error)));
 
+    // Every sound buffer the page hands to Web Audio, and every context it opens.
+    await page.evaluateOnNewDocument(() => {
+      const heard = window.k8heard = { buffers: 0, loud: 0, rates: [], channels: [], contexts: [] };
+      const start = AudioBufferSourceNode.prototype.start;
+      AudioBufferSourceNode.prototype.start = function (...args) {
+        const buffer = this.buffer;
+        heard.buffers++;
+        if (!heard.rates.includes(buffer.sampleRate)) heard.rates.push(buffer.sampleRate);
+        if (!heard.channels.includes(buffer.numberOfChannels)) heard.channels.push(buffer.numberOfChannels);
+        if (buffer.getChannelData(0).some((v) => Math.abs(v) > 0.01)) heard.loud++;
+        return start.apply(this, args);
+      };
+      const Context = window.AudioContext;
+      window.AudioContext = function (...args) {
+        const context = new Context(...args);
+        heard.contexts.push(context);
+        return context;
+      };
+    });
     await page.goto(origin + "/", { waitUntil: "load" });
     await page.waitForFunction(() => document.body.dataset.state === "ready", { timeout: 30000 });
     check(await page.$eval("#overlay", (o) => !o.hidden), "a start overlay waits for a click");
@@ -69,6 +88,16 @@ try {
           `it is shown at a whole factor (${first.shown} px across)`);
     check(first.lit > 256 * 256 / 4, `scene 1 is not black (${first.lit} pixels lit)`);
     check(await page.evaluate(() => document.activeElement.id === "screen"), "the canvas has the keys");
+
+    const sound = await page.evaluate(() => {
+      const heard = window.k8heard;
+      return { ...heard, contexts: heard.contexts.map((c) => `${c.state} ${c.sampleRate} Hz`) };
+    });
+    check(sound.contexts.length === 1 && sound.contexts[0] === "running 44100 Hz",
+          `one running Web Audio context at 44100 Hz (${sound.contexts.join(", ")})`);
+    check(sound.buffers > 0 && sound.loud > 0 && sound.rates.join() === "44100" &&
+          sound.channels.join() === "1",
+          `the soundtrack reaches it, mono at 44100 Hz (${sound.buffers} buffers, ${sound.loud} not silent)`);
 
     // Scene 1 draws only colours of its hue circle, never white, so white in the corner is
     // the digits.
