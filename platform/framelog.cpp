@@ -115,7 +115,7 @@ uint64_t FRAMELOGHash(SDL_Surface* surface, SDL_Rect skip) {
   if (SDL_LockSurface(surface) < 0) return 0;
   const SDL_PixelFormat* f = surface->format;
   const int rs = Shift(f->Rmask), gs = Shift(f->Gmask), bs = Shift(f->Bmask);
-  uint64_t h = 1469598103934665603ull;
+  uint64_t h = 14695981039346656037ull;  // FNV-1a 64-bit offset basis
   for (int y = 0; y < surface->h; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(
                                                             surface->pixels) +

@@ -1,5 +1,5 @@
 // Serves one folder over HTTP on localhost, for the browser build (tools/web.sh serve) and its
-// tests. Only files inside the folder are served; nothing is listed.
+// tests. Only files inside the folder are served, none of its hidden ones; nothing is listed.
 //   node tools/webserve.mjs FOLDER [PORT]     (PORT 0 or absent: 8008)
 import http from "node:http";
 import fs from "node:fs";
@@ -32,6 +32,8 @@ export function serve(folder, port = 0) {
       return fail(400, "bad path");
     }
     if (name.endsWith("/")) name += "index.html";
+    // Hidden entries (build trees, for one) are not part of what is served.
+    if (name.split("/").some((part) => part.startsWith("."))) return fail(404, "not found");
     const file = path.resolve(root, "." + name);
     if (file !== root && !file.startsWith(root + path.sep)) return fail(403, "outside the folder");
     fs.stat(file, (error, stat) => {

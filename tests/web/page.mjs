@@ -35,6 +35,17 @@ function look(page) {
   });
 }
 
+// Looks until what the canvas shows passes `test`, for up to 5 seconds; the last look.
+async function until(page, test) {
+  const end = Date.now() + 5000;
+  let seen = await look(page);
+  while (!test(seen) && Date.now() < end) {
+    await sleep(50);
+    seen = await look(page);
+  }
+  return seen;
+}
+
 // Keys go to the focused canvas, held for a tenth of a second as a person's would: the program
 // reads the last key event of each frame, so a press released within the same frame does nothing.
 async function press(page, key) {
@@ -63,7 +74,8 @@ try {
         const buffer = this.buffer;
         heard.buffers++;
         if (!heard.rates.includes(buffer.sampleRate)) heard.rates.push(buffer.sampleRate);
-        if (!heard.channels.includes(buffer.numberOfChannels)) heard.channels.push(buffer.numberOfChannels);
+        const channels = buffer.numberOfChannels;
+        if (!heard.channels.includes(channels)) heard.channels.push(channels);
         if (buffer.getChannelData(0).some((v) => Math.abs(v) > 0.01)) heard.loud++;
         return start.apply(this, args);
       };
@@ -83,11 +95,13 @@ try {
 
     const scenes = [await look(page)];
     const first = scenes[0];
-    check(first.width === 256 && first.height === 256, `the canvas is 256 x 256 (${first.width} x ${first.height})`);
+    check(first.width === 256 && first.height === 256,
+          `the canvas is 256 x 256 (${first.width} x ${first.height})`);
     check(first.shown % 256 === 0 && first.shown >= 256,
           `it is shown at a whole factor (${first.shown} px across)`);
     check(first.lit > 256 * 256 / 4, `scene 1 is not black (${first.lit} pixels lit)`);
-    check(await page.evaluate(() => document.activeElement.id === "screen"), "the canvas has the keys");
+    check(await page.evaluate(() => document.activeElement.id === "screen"),
+          "the canvas has the keys");
 
     const sound = await page.evaluate(() => {
       const heard = window.k8heard;
@@ -97,21 +111,21 @@ try {
           `one running Web Audio context at 44100 Hz (${sound.contexts.join(", ")})`);
     check(sound.buffers > 0 && sound.loud > 0 && sound.rates.join() === "44100" &&
           sound.channels.join() === "1",
-          `the soundtrack reaches it, mono at 44100 Hz (${sound.buffers} buffers, ${sound.loud} not silent)`);
+          `the soundtrack reaches it, mono at 44100 Hz ` +
+          `(${sound.buffers} buffers, ${sound.loud} not silent)`);
 
     // Scene 1 draws only colours of its hue circle, never white, so white in the corner is
     // the digits.
     check(first.digits === 0, "no frame-rate digits before 8");
     await press(page, "8");
-    await sleep(300);
-    const withDigits = [await look(page)];
+    const withDigits = [await until(page, (s) => s.digits >= 8)];
     await sleep(300);
     withDigits.push(await look(page));
     check(withDigits.every((s) => s.digits >= 8),
-          `8 shows the frame-rate digits (${withDigits.map((s) => s.digits).join(", ")} glyph pixels)`);
+          `8 shows the frame-rate digits ` +
+          `(${withDigits.map((s) => s.digits).join(", ")} glyph pixels)`);
     await press(page, "8");
-    await sleep(300);
-    check((await look(page)).digits === 0, "8 again hides them");
+    check((await until(page, (s) => s.digits === 0)).digits === 0, "8 again hides them");
 
     for (const scene of [2, 3, 4]) {
       await press(page, " ");
@@ -128,7 +142,8 @@ try {
     const end = await look(page);
     check(end.lit === 0, `q fades to black (${end.lit} pixels lit)`);
     const text = await page.$eval("#overlay", (o) => (o.hidden ? "" : o.innerText));
-    check(/has ended/.test(text) && /Start again/.test(text), `the page reports the end: "${text.replace(/\s+/g, " ")}"`);
+    check(/has ended/.test(text) && /Start again/.test(text),
+          `the page reports the end: "${text.replace(/\s+/g, " ")}"`);
 
     // Start again: a fresh run shows a picture again.
     await page.click("#start");
@@ -138,7 +153,8 @@ try {
     await page.waitForFunction(() => document.body.dataset.state === "ended", { timeout: 20000 });
     check(true, "Escape quits too");
 
-    check(foreign.length === 0, `nothing fetched from outside the page's folder ${foreign.join(" ")}`);
+    check(foreign.length === 0,
+          `nothing fetched from outside the page's folder ${foreign.join(" ")}`);
     check(problems.length === 0, `no script errors ${problems.join(" | ")}`);
   });
 } finally {
