@@ -127,6 +127,14 @@ try {
     await press(page, "8");
     check((await until(page, (s) => s.digits === 0)).digits === 0, "8 again hides them");
 
+    await page.click("#fullscreen");
+    const full = await page.waitForFunction(
+        () => document.fullscreenElement && document.fullscreenElement.id === "stage" &&
+              document.activeElement.id === "screen",
+        { timeout: 5000 }).then(() => true, () => false);
+    check(full, "the full-screen button fills the screen with the canvas, keys still on it");
+    await page.evaluate(() => document.exitFullscreen());
+
     for (const scene of [2, 3, 4]) {
       await press(page, " ");
       await sleep(1500);  // the fade, then a few frames
