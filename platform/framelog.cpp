@@ -67,8 +67,9 @@ bool ParseKeys(const char* text) {
 bool ParseMask(const char* text) {
   int x, y, w, h;
   char extra;
+  constexpr int kMaxSide = 16383;  // SDL 1.2's bound on a surface side
   if (std::sscanf(text, "%d,%d,%d,%d%c", &x, &y, &w, &h, &extra) != 4 || x < 0 || y < 0 ||
-      w < 0 || h < 0)
+      w < 0 || h < 0 || x > kMaxSide || y > kMaxSide || w > kMaxSide || h > kMaxSide)
     return false;
   mask = SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
                   static_cast<Uint16>(h)};

@@ -11,11 +11,11 @@
 // FRAMELOGEnd prints "end <presents>".
 //
 // Configured from the environment, so that both builds get the very same script:
-//   K8_FRAMELOG_KEYS  key presses at present numbers: "N:KEY ..." where KEY is one character or
-//                     "space" or "escape"; a press is a key-down event pushed right after
-//                     present N, read by the frame that showed it (or, after a fade step, by
-//                     the next frame). No key-up is sent: the program clears its key byte
-//                     after each frame.
+//   K8_FRAMELOG_KEYS  key presses at present numbers: "N:KEY ..." with N rising, where KEY is
+//                     one character or "space" or "escape"; a press is a key-down event
+//                     pushed right after present N, read by the frame that showed it (or,
+//                     after a fade step, by the next frame). No key-up is sent: the program
+//                     clears its key byte after each frame.
 //   K8_FRAMELOG_MASK  "x,y,w,h": a rectangle left out of the hash (a value that legitimately
 //                     differs between builds, such as a memory address shown on screen).
 #pragma once
