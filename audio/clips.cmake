@@ -1,7 +1,13 @@
 # The music's eight instrument clips are synthesised at build time by mkclips from its
 # readable instrument table; the generated clips.cpp defines MUSICClipTable.
-add_executable(mkclips ${PROJECT_SOURCE_DIR}/tools/mkclips.cpp)
-target_include_directories(mkclips PRIVATE ${PROJECT_SOURCE_DIR})
+if(CMAKE_CROSSCOMPILING)
+  # Run on the building machine: taken from the host build tree, as the font's generator is.
+  add_executable(mkclips IMPORTED)
+  set_target_properties(mkclips PROPERTIES IMPORTED_LOCATION ${K8_HOST_BUILD}/audio/mkclips)
+else()
+  add_executable(mkclips ${PROJECT_SOURCE_DIR}/tools/mkclips.cpp)
+  target_include_directories(mkclips PRIVATE ${PROJECT_SOURCE_DIR})
+endif()
 
 add_custom_command(
   OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/clips.cpp

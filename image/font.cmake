@@ -1,6 +1,13 @@
 # The font's glyph sheet is generated at build time: mkfont checks the glyph pictures in
 # glyphs.txt and writes fontsheet.cpp, which defines FONTSheetPBM (a raw PBM) for k8image.
-add_executable(mkfont ${PROJECT_SOURCE_DIR}/tools/mkfont.cpp)
+if(CMAKE_CROSSCOMPILING)
+  # A generator runs on the building machine: a cross build (the browser's) takes it from the
+  # host build tree named by K8_HOST_BUILD (tools/web.sh makes one).
+  add_executable(mkfont IMPORTED)
+  set_target_properties(mkfont PROPERTIES IMPORTED_LOCATION ${K8_HOST_BUILD}/image/mkfont)
+else()
+  add_executable(mkfont ${PROJECT_SOURCE_DIR}/tools/mkfont.cpp)
+endif()
 
 add_custom_command(
   OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/fontsheet.cpp

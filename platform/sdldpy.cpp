@@ -11,6 +11,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef K8_FRAMELOG
+#include "platform/framelog.h"
+#endif
+
 SDLDPY* SDLDPYCurrent = nullptr;
 SDL_Surface* SDLDPYSurface = nullptr;
 uint32_t SDLDPYVideoFlags = 0;
@@ -89,6 +93,9 @@ SDLDPY* SDLDPYNew() {
     return nullptr;
   }
   SDLDPYCurrent = display;
+#ifdef K8_FRAMELOG
+  FRAMELOGStart();  // test builds: virtual clock and scripted keys from the first frame on
+#endif
   SDLDPYSetMode(display, kStartSide, kStartSide);
   return display;
 }
@@ -103,6 +110,9 @@ void SDLDPYFree(SDLDPY** display) {
   if (SDL_Surface* screen = LiveScreen()) SDL_FreeSurface(screen);
   SDLDPYSurface = nullptr;
   SDLDPYDoubleBuffered = 0;
+#ifdef K8_FRAMELOG
+  FRAMELOGEnd();
+#endif
   std::free(*display);
   *display = nullptr;
   SDLDPYCurrent = nullptr;
@@ -163,6 +173,9 @@ void SDLDPYShowIMG(SDLDPY* display, const IMG* image) {
   SDL_UpperBlit(converted, nullptr, screen, &origin);
   SDL_FreeSurface(converted);
   Present(screen);
+#ifdef K8_FRAMELOG
+  FRAMELOGPresent(screen);
+#endif
 }
 
 void SDLDPYFlipIMG(SDLDPY* display, const IMG* image) {

@@ -6,6 +6,9 @@
 #include <cstdlib>
 
 #include "platform/sdldpy.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/sdlweb.h"
+#endif
 
 SDLKBD* SDLKBDCurrent = nullptr;
 
@@ -41,9 +44,14 @@ void SDLKBDGetKey(SDLKBD* keyboard) {
   if (!keyboard || keyboard != SDLKBDCurrent) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    if (event.type == SDL_KEYDOWN)
-      keyboard->keys[0] = static_cast<uint8_t>(event.key.keysym.sym & 0xFF);
-    else if (event.type == SDL_KEYUP)
+    if (event.type == SDL_KEYDOWN) {
+#ifdef __EMSCRIPTEN__
+      const int32_t symbol = SDLWEBKeySym(event.key.keysym.sym);
+#else
+      const int32_t symbol = event.key.keysym.sym;
+#endif
+      keyboard->keys[0] = static_cast<uint8_t>(symbol & 0xFF);
+    } else if (event.type == SDL_KEYUP)
       keyboard->keys[0] = 0;
     // Everything else, the window's close request included, is dropped: the program ends
     // only through its own keys.

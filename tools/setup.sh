@@ -5,12 +5,14 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
   --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
-  --ci         everything CI uses: tests, benchmarks, clang with its sanitizer and fuzzer runtimes
+  --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
+  --ci         everything CI uses: tests, benchmarks, browser, clang with its sanitizer and fuzzer
+               runtimes
   --help       this text
 TEXT
 }
@@ -26,15 +28,22 @@ bench=(
   libbenchmark-dev
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
 )
-ci=(clang libclang-rt-14-dev)
-ci+=(doxygen)                                    # the API documentation check
+ci=(clang libclang-rt-14-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
+# The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
+# packages. Debian's npm only when no npm is there: a node from elsewhere brings its own npm,
+# which Debian's would conflict with.
+web=(emscripten chromium)
+if ! command -v npm > /dev/null 2>&1; then
+  web+=(npm)
+fi
 
 packages=("${run[@]}")
 for arg in "$@"; do
   case "$arg" in
     --test) packages+=("${test[@]}") ;;
     --bench) packages+=("${bench[@]}") ;;
-    --ci) packages+=("${test[@]}" "${bench[@]}" "${ci[@]}") ;;
+    --web) packages+=("${web[@]}") ;;
+    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac

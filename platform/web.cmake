@@ -1,0 +1,18 @@
+# The browser build (Emscripten): SDL 1.2 over a canvas and Web Audio. sdlweb.cpp supplies what
+# Emscripten's SDL lacks; these link options reach every program through the platform library.
+#  ASYNCIFY       SDL_Delay (emscripten_sleep) hands control back to the browser, so the
+#                 scenes keep their own frame loops.
+#  MODULARIZE     each start makes a fresh instance, so the page can start the program again
+#                 after it quit, with all of its state new.
+set(K8_WEB_LINK_OPTIONS
+  -sASYNCIFY
+  -sMODULARIZE=1
+  -sEXPORT_NAME=Kestrel8
+  -sALLOW_MEMORY_GROWTH=1
+  -sENVIRONMENT=web
+  "SHELL:--pre-js ${CMAKE_CURRENT_SOURCE_DIR}/web/prejs.js")
+if(K8_FRAMELOG)
+  # The page hands the scripted keys in through the environment.
+  list(APPEND K8_WEB_LINK_OPTIONS "-sEXPORTED_RUNTIME_METHODS=['ENV']")
+endif()
+target_link_options(k8platform INTERFACE ${K8_WEB_LINK_OPTIONS})

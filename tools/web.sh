@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Builds KESTREL8 for the browser into build-web/ (page, kestrel8.js, kestrel8.wasm), serves it,
+# and runs its tests. See usage below.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out="${K8_WEB_DIR:-$root/build-web}"
+trees="$out/.build"       # build trees; the page and the program sit in $out itself
+host="$trees/host"        # host compiler: the generators, and the desktop program that logs frames
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+usage() {
+  cat <<'TEXT'
+Usage: tools/web.sh [build | serve [PORT] | test | --help]
+  build       (the default) install Emscripten if missing, then build the browser version into
+              build-web/: index.html, kestrel8.js and kestrel8.wasm
+  serve PORT  build, then serve build-web/ on http://127.0.0.1:PORT/ (default 8008) until Ctrl-C
+  test        build, then test in headless Chromium: the page as a person uses it, and the same
+              frames as the desktop program for one scripted run (installs Chromium and the
+              test's npm packages if missing)
+  --help      this text
+The browser build needs emscripten and node; the tests also chromium and npm (tools/setup.sh --web).
+TEXT
+}
+
+fail() { echo "tools/web.sh: $*" >&2; exit 1; }
+
+# Emscripten's JavaScript optimizer needs Debian's node modules (acorn) when the node in use is
+# not Debian's own.
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
+
+configure() {  # configure DIR LOG ARGS...: configure once, quietly, showing the log on failure
+  local dir="$1" log="$2"
+  shift 2
+  [[ -f "$dir/CMakeCache.txt" ]] && return 0
+  "$@" > "$log" 2>&1 || { cat "$log" >&2; rm -rf "$dir"; fail "configuring $dir failed"; }
+}
+
+build_host() {  # the generators (font sheet, clips) must run here, so they are host programs
+  configure "$host" "$trees/host.configure.log" cmake -S "$root" -B "$host" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DK8_BENCH=OFF -DK8_FRAMELOG=ON
+  cmake --build "$host" --target mkfont mkclips "$@" -j"$jobs" > "$trees/host.build.log" 2>&1 ||
+    { cat "$trees/host.build.log" >&2; fail "host build failed"; }
+}
+
+build_web() {  # build_web TREE SITE [CMAKE ARGS...]: one Emscripten build, copied to SITE
+  local tree="$1" site="$2"
+  shift 2
+  configure "$tree" "$tree.configure.log" emcmake cmake -S "$root" -B "$tree" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DK8_BENCH=OFF \
+    -DK8_HOST_BUILD="$host" -DSDL_LIBRARY=-sUSE_SDL=1 "$@"
+  cmake --build "$tree" --target kestrel8 -j"$jobs" > "$tree.build.log" 2>&1 ||
+    { cat "$tree.build.log" >&2; fail "browser build failed (log: $tree.build.log)"; }
+  mkdir -p "$site"
+  cp "$tree/demo/kestrel8.js" "$tree/demo/kestrel8.wasm" "$site/"
+}
+
+build() {
+  command -v emcmake > /dev/null || "$root/tools/setup.sh" --web
+  command -v emcmake > /dev/null || fail "emcmake not found after set-up"
+  mkdir -p "$trees"
+  build_host
+  build_web "$trees/web" "$out"
+  cp "$root/platform/web/index.html" "$out/index.html"
+  echo "Built $out/index.html (kestrel8.js, kestrel8.wasm beside it)"
+}
+
+run_tests() {
+  "$root/tools/setup.sh" --web --test  # --test: sdl12-compat for the desktop run
+  local tests="$root/tests/web" logs="$trees/frames"
+  # The packages are pinned by the lock file; --ignore-scripts: nothing may fetch a browser.
+  if ! (cd "$tests" && npm ls --depth=0 > /dev/null 2>&1); then
+    (cd "$tests" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error) ||
+      fail "npm ci in tests/web failed"
+  fi
+
+  echo "== the page in headless Chromium"
+  node "$tests/page.mjs" "$out"
+
+  echo "== the same frames as the desktop program"
+  # Both programs run the same key script on a virtual clock and log a hash of every present.
+  # The panel of scene 2 shows the screen image's address (x < 64, rows 96 to 103), which no two
+  # processes share; it is left out of the hashes.
+  build_host kestrel8
+  build_web "$trees/web-framelog" "$trees/web-framelog/site" -DK8_FRAMELOG=ON
+  cp "$tests/frames.html" "$trees/web-framelog/site/index.html"
+  mkdir -p "$logs"
+  export K8_FRAMELOG_MASK="0,96,64,8"
+  K8_FRAMELOG_KEYS="$(grep -v '^#' "$tests/frames.keys" | tr '\n' ' ')"
+  export K8_FRAMELOG_KEYS
+  # The desktop run needs a 32-bit screen to read back; SDL 1.2 over SDL2 (sdl12-compat) gives
+  # one without a display.
+  local compat=/usr/lib/x86_64-linux-gnu/sdl12-compat
+  [[ -e "$compat/libSDL-1.2.so.0" ]] || fail "sdl12-compat is missing (tools/setup.sh --test)"
+  local status=0
+  LD_LIBRARY_PATH="$compat" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+    timeout 300 "$host/demo/kestrel8" > "$logs/desktop.txt" 2> "$logs/desktop.err" || status=$?
+  # The program's exit status is 1 by design.
+  [[ $status -eq 1 ]] || { cat "$logs/desktop.err" >&2; fail "desktop run ended with $status"; }
+  node "$tests/frames.mjs" "$trees/web-framelog/site" "$logs/desktop.txt" "$logs/browser.txt"
+}
+
+case "${1:-build}" in
+  -h | --help) usage ;;
+  build) build ;;
+  serve)
+    port="${2:-8008}"
+    [[ "$port" =~ ^[0-9]+$ ]] || fail "PORT must be a number, not '$port'"
+    build
+    exec node "$root/tools/webserve.mjs" "$out" "$port"
+    ;;
+  test) build; run_tests ;;
+  *) echo "tools/web.sh: unknown command '$1'" >&2; usage >&2; exit 2 ;;
+esac
