@@ -1,9 +1,10 @@
 // sdlkbd.h - SDLKBD, keyboard input over SDL 1.2 events.
 //
 // Single instance; needs a display (platform/sdldpy.h). SDLKBDGetKey drains SDL's event
-// queue: a key press stores the low byte of its key symbol in keys[0], a release stores 0,
-// every other event (the window's close button included) is dropped. The demo reads keys[0]
-// after each poll and clears it. The keyboard module reports nothing.
+// queue: keys[0] becomes the low byte of the key symbol of the last press in that poll (also
+// when its release followed in the same poll), or 0 when the poll held releases but no
+// press; every other event (the window's close button included) is dropped. The demo reads
+// keys[0] after each poll and clears it. The keyboard module reports nothing.
 #pragma once
 #include <cstdint>
 
