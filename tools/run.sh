@@ -50,8 +50,9 @@ fi
 build="${K8_RUN_BUILD_DIR:-$root/build-run}"
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   echo "Configuring the build in $build"
+  mkdir -p "$build"
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
-    -DK8_BENCH=OFF > "$build.configure.log" 2>&1 || { cat "$build.configure.log" >&2; exit 1; }
+    -DK8_BENCH=OFF > "$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; exit 1; }
 fi
 echo "Building $program"
 cmake --build "$build" --target "$program" -j"$(nproc 2>/dev/null || echo 2)"
