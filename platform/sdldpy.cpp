@@ -3,7 +3,7 @@
 // A frame is an IMG of 0x00RRGGBB words. SDLDPYShowIMG wraps it in a throw-away 32-bit
 // surface (no copy), lets SDL_DisplayFormat convert it to whatever the screen is, and blits
 // that. Flip and Copy hand the words to the screen unconverted and so only accept a screen
-// that stores exactly those words.
+// that stores exactly those words; Flip also only one whose rows are packed.
 #include "platform/sdldpy.h"
 
 #include <algorithm>
@@ -180,16 +180,19 @@ void SDLDPYShowIMG(SDLDPY* display, const IMG* image) {
 
 void SDLDPYFlipIMG(SDLDPY* display, const IMG* image) {
   SDL_Surface* screen = ScreenForWholeImage(display, image);
-  // Lent pixels are read with the screen's row length, so it must be the image's.
+  // The image goes in as one run, so the screen's rows must be exactly the image's.
   if (!screen || screen->pitch != image->width * 4 || SDL_LockSurface(screen) < 0) {
     SDLDPYError();
     return;
   }
-  void* own = screen->pixels;
-  screen->pixels = image->pixels;
-  Present(screen);
-  screen->pixels = own;
+  // Lending the image's block to the screen for the present (pointing the surface's pixels
+  // at it) shows the screen's old picture on both SDL 1.2 libraries: classic SDL's X11 driver
+  // sends its own XImage, sdl12-compat its own SDL2 surface, and neither reads the pointer.
+  // The words therefore go into the screen's own memory, which is what gets presented.
+  std::memcpy(screen->pixels, image->pixels,
+              static_cast<size_t>(image->width) * static_cast<size_t>(image->height) * 4);
   SDL_UnlockSurface(screen);
+  Present(screen);
 }
 
 void SDLDPYCopyIMG(SDLDPY* display, const IMG* image) {

@@ -1,4 +1,4 @@
-// sdlkbd.cpp - keyboard input: the last key event of each poll, cut to one byte.
+// sdlkbd.cpp - keyboard input: the last key pressed in each poll, cut to one byte.
 #include "platform/sdlkbd.h"
 
 #include <SDL.h>
@@ -42,6 +42,11 @@ void SDLKBDFree(SDLKBD** keyboard) {
 
 void SDLKBDGetKey(SDLKBD* keyboard) {
   if (!keyboard || keyboard != SDLKBDCurrent) return;
+  // A tap shorter than a frame (a quick typist, or xdotool's 12 ms) puts the press and its
+  // release into the same poll; the press must still act once, so the last press of the
+  // poll wins over a release after it. A release alone still clears the byte.
+  bool pressed = false;
+  uint8_t lastPress = 0;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     if (event.type == SDL_KEYDOWN) {
@@ -50,12 +55,15 @@ void SDLKBDGetKey(SDLKBD* keyboard) {
 #else
       const int32_t symbol = event.key.keysym.sym;
 #endif
-      keyboard->keys[0] = static_cast<uint8_t>(symbol & 0xFF);
-    } else if (event.type == SDL_KEYUP)
+      lastPress = static_cast<uint8_t>(symbol & 0xFF);
+      pressed = true;
+    } else if (event.type == SDL_KEYUP) {
       keyboard->keys[0] = 0;
+    }
     // Everything else, the window's close request included, is dropped: the program ends
     // only through its own keys.
   }
+  if (pressed) keyboard->keys[0] = lastPress;
 }
 
 const char* SDLKBDToASCII(const SDLKBD* keyboard) { return keyboard ? "" : nullptr; }

@@ -2,9 +2,11 @@
 /// SDLKBD, keyboard input over SDL 1.2 events.
 ///
 /// Single instance; needs a display (platform/sdldpy.h). SDLKBDGetKey drains SDL's event
-/// queue: a key press stores the low byte of its key symbol in keys[0], a release stores 0,
-/// every other event (the window's close button included) is dropped. The demo reads keys[0]
-/// after each poll and clears it. Main thread only (the thread that opened the video mode).
+/// queue: keys[0] becomes the low byte of the key symbol of the last press in that poll (also
+/// when its release followed in the same poll, so a quick tap is not lost), or 0 when the poll
+/// held releases but no press; every other event (the window's close button included) is
+/// dropped. The demo reads keys[0] after each poll and clears it. Main thread only (the thread
+/// that opened the video mode).
 ///
 /// The keyboard module reports nothing: its failures return null, 0 or nothing, silently.
 #pragma once
@@ -28,10 +30,10 @@ SDLKBD* SDLKBDNew();
 /// Frees the current keyboard and its key bytes and sets *keyboard and SDLKBDCurrent to null.
 /// Any other handle (null, or already freed) does nothing.
 void SDLKBDFree(SDLKBD** keyboard);
-/// Drains SDL's event queue (SDL_PollEvent until empty): each key press stores its symbol's
-/// low byte in keys[0], each release stores 0, everything else is dropped, so only the last
-/// key event counts. No key event leaves keys[0] as it was. Anything but the current keyboard
-/// does nothing.
+/// Drains SDL's event queue (SDL_PollEvent until empty). When the poll held a key press,
+/// keys[0] becomes the low byte of the symbol of its last press, even if releases followed;
+/// a poll with releases but no press stores 0; everything else is dropped. No key event
+/// leaves keys[0] as it was. Anything but the current keyboard does nothing.
 void SDLKBDGetKey(SDLKBD* keyboard);
 /// The constant empty text "" (the module's; do not free it) for a record, null for null. No
 /// text form exists.

@@ -6,16 +6,23 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 usage() {
   cat <<'TEXT'
-Usage: tools/test.sh
+Usage: tools/test.sh [--sdl12-compat] [--help]
 Installs the Debian packages the tests need when they are missing (tools/setup.sh --test
 --bench), builds everything into ./build (tools/build.sh) and runs every test with ctest.
+  --sdl12-compat  run them with the programs and test executables loading sdl12-compat
+                  (SDL 1.2 over SDL2) instead of the SDL 1.2 they were built against, without
+                  rebuilding; fails unless sdl12-compat is really the library loaded
+  --help          this text
 Settings come from the environment: K8_BUILD_DIR, K8_BUILD_TYPE, K8_SANITIZE and
 K8_CMAKE_ARGS as for tools/build.sh, and K8_CTEST_ARGS, further arguments for ctest
 (for example "-R Font" or "-L image").
 TEXT
 }
+
+compat=0
 for arg in "$@"; do
   case "$arg" in
+    --sdl12-compat) compat=1 ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/test.sh: unknown argument '$arg'" >&2; usage | head -1 >&2; exit 2 ;;
   esac
@@ -23,5 +30,49 @@ done
 
 "$root/tools/setup.sh" --test --bench
 "$root/tools/build.sh"
-cd "${K8_BUILD_DIR:-$root/build}"
+build="${K8_BUILD_DIR:-$root/build}"
+cd "$build"
+
+if ((compat)); then
+  fail() { echo "tools/test.sh: $*" >&2; exit 1; }
+  # The SDL 1.2 an executable loads, and whether it is sdl12-compat (its library names itself).
+  loaded_sdl() { ldd "$1" 2>/dev/null | awk '$1 ~ /^libSDL-1\.2\.so/ { print $3; exit }'; }
+  is_compat() { [[ -n "$1" && -f "$1" ]] && grep -qa 'sdl12-compat' "$1"; }
+  sdl="$(loaded_sdl demo/kestrel8)"
+  if ! is_compat "$sdl"; then
+    # Debian installs sdl12-compat's library in a directory of its own beside the classic one.
+    beside="$(dirname "${sdl:-/nonexistent}")/sdl12-compat"
+    is_compat "$beside/libSDL-1.2.so.0" ||
+      fail "sdl12-compat is not installed beside ${sdl:-the SDL 1.2 in use} (Debian package libsdl1.2-compat)"
+    export LD_LIBRARY_PATH="$beside${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+  fi
+  # Every executable of the build that uses SDL must now resolve it to sdl12-compat, and the
+  # programs and test programs must say so themselves when they start.
+  users=()
+  while IFS= read -r exe; do
+    lib="$(loaded_sdl "$exe")"
+    [[ -n "$lib" ]] || continue
+    is_compat "$lib" || fail "$exe loads $lib, not sdl12-compat"
+    users+=("$exe")
+  done < <(find . -type f -perm -u+x ! -name '*.so*' ! -path '*/CMakeFiles/*' | sort)
+  # What an executable printed on standard error when started with sdl12-compat's own log on.
+  start_log() {
+    SDL12COMPAT_DEBUG_LOGGING=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 2 "$@" \
+      2>&1 >/dev/null </dev/null || true
+  }
+  said=""
+  for exe in "${users[@]}"; do
+    case "$exe" in
+      ./tests/test_*) log="$(start_log "$exe" --gtest_list_tests)" ;;
+      ./demo/*) log="$(start_log "$exe")" ;;
+      *) continue ;;
+    esac
+    said="$(grep -m1 '^INFO: sdl12-compat' <<<"$log" || true)"
+    [[ -n "$said" ]] || fail "$exe does not report sdl12-compat when it starts"
+  done
+  [[ -n "$said" ]] || fail "no program or test program of the build uses SDL"
+  echo "sdl12-compat is the SDL 1.2 of all ${#users[@]} executables that use it" \
+    "(LD_LIBRARY_PATH=${LD_LIBRARY_PATH:-}): ${said#INFO: }"
+fi
+
 ctest --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" ${K8_CTEST_ARGS:-}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -156,7 +157,10 @@ TEST(SoundOutput, TrivialOperationsAndNullHandles) {
 }
 
 // Environment for one device test; the audio subsystem reads it when SDLSNDNew starts it.
+// Classic SDL's SDL_CloseAudio stops that subsystem, sdl12-compat's does not, so it is
+// stopped here for the choice of driver to count.
 void UseAudioDriver(const char* driver) {
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
   setenv("SDL_AUDIODRIVER", driver, 1);
   if (!getenv("SDL_VIDEODRIVER")) setenv("SDL_VIDEODRIVER", "dummy", 1);
 }
@@ -242,17 +246,28 @@ TEST(SoundDevice, DiskDriverRecordsExactlyWhatWasQueued) {
   const Bytes bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   unlink(path);
   ASSERT_EQ(bytes.size() % 8192, 0u);  // whole buffers of 4096 samples
-  std::vector<int16_t> words(bytes.size() / 2);
-  for (size_t i = 0; i < words.size(); i++)
-    words[i] = int16_t(uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8));
+  // Under sdl12-compat SDL2's disk driver records the device's stereo, each sample twice,
+  // after a conversion through floating point that may move a loud sample by one step.
+  const bool compat = k8test::OnSDL12Compat();
+  const size_t channels = compat ? 2 : 1;
+  const int slack = compat ? 1 : 0;
+  auto word = [&](size_t at) { return int16_t(uint16_t(bytes[2 * at] | bytes[2 * at + 1] << 8)); };
+  std::vector<int16_t> words(bytes.size() / 2 / channels);
+  for (size_t i = 0; i < words.size(); i++) {
+    words[i] = word(channels * i);
+    if (channels == 2) {
+      ASSERT_EQ(word(2 * i + 1), words[i]) << "the channels differ at " << i;
+    }
+  }
   size_t first = 0;
   while (first < words.size() && words[first] == 0) first++;
   ASSERT_LE(first + kCount + 2, words.size());
-  bool same = true;
-  for (int32_t i = 0; i < kCount; i++) same = same && words[first + i] == ramp->items[i];
-  EXPECT_TRUE(same);
-  EXPECT_EQ(words[first + kCount], -25536);
-  EXPECT_EQ(words[first + kCount + 1], 25536);
+  int32_t worst = 0;
+  for (int32_t i = 0; i < kCount; i++)
+    worst = std::max(worst, std::abs(words[first + i] - ramp->items[i]));
+  EXPECT_LE(worst, slack);
+  EXPECT_NEAR(words[first + kCount], -25536, slack);
+  EXPECT_NEAR(words[first + kCount + 1], 25536, slack);
   size_t loudAfter = 0;
   for (size_t i = first + kCount + 2; i < words.size(); i++) loudAfter += words[i] != 0;
   EXPECT_EQ(loudAfter, 0u);

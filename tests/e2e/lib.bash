@@ -82,13 +82,23 @@ launch() {
   fail "no window captioned KESTREL8"
 }
 
-# shot WINDOW NAME: the window's pixels as a PPM file; prints its path. WINDOW "root" takes
-# the whole screen (the full-screen program draws into a window of SDL's own, not the
-# captioned one).
+# shot WINDOW NAME: the window's pixels as a PPM file with maxval 255; prints its path.
+# WINDOW "root" takes the whole screen (the full-screen program draws into a window of SDL's
+# own, not the captioned one). The window is cut out of the root's picture rather than read
+# by itself: both SDL 1.2 libraries give their window a DirectColor visual, whose picture xwd
+# writes through the window's colour map and so with other colours than the program drew.
 shot() {
-  local target=(-id "$1")
-  [[ "$1" == "root" ]] && target=(-root)
-  xwd -silent "${target[@]}" | xwdtopnm 2>/dev/null > "$WORK/$2.ppm"
+  xwd -silent -root | xwdtopnm 2>/dev/null | pnmdepth 255 > "$WORK/$2.root.ppm"
+  if [[ "$1" == "root" ]]; then
+    mv "$WORK/$2.root.ppm" "$WORK/$2.ppm"
+  else
+    local x y w h
+    read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 }
+      /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
+      END { print x, y, w, h }')
+    pamcut -left "$x" -top "$y" -width "$w" -height "$h" "$WORK/$2.root.ppm" > "$WORK/$2.ppm"
+    rm -f "$WORK/$2.root.ppm"
+  fi
   echo "$WORK/$2.ppm"
 }
 
@@ -121,14 +131,45 @@ finish() {
   [[ "$status" == "1" ]] || fail "exit status $status, expected 1"
 }
 
-# play_through WINDOW: digits on, then space through all four scenes (each picture is
-# 256 x 256, not black, and differs from the one before), then quit.
+# digits_shown PICTURE: whether the frame-rate digits are drawn, i.e. whether the font's
+# white shows in the bottom-left 16 x 8 corner. Scene 1 draws nothing but the hue palette's
+# colours there, none of them white.
+digits_shown() {
+  local white
+  white=$(pamcut -left 0 -top 248 -width 16 -height 8 "$1" | ppmhist -noheader |
+    awk '$1 == 255 && $2 == 255 && $3 == 255 { n += $5 } END { print n + 0 }')
+  ((white > 0))
+}
+
+# taps_toggle_digits WINDOW: six taps of 8 as short as xdotool's default (12 ms between press
+# and release, well inside one 20 ms frame), each of which must turn the digits on or off. A
+# slow machine gets up to 3 s to show it; a lost tap never does.
+taps_toggle_digits() {
+  local window="$1" tap want shown
+  if digits_shown "$(shot "$window" before-taps)"; then fail "digits shown before any key"; fi
+  for tap in 1 2 3 4 5 6; do
+    xdotool key 8
+    want=$((tap % 2))
+    for _ in $(seq 10); do
+      sleep 0.3
+      shown=0
+      if digits_shown "$(shot "$window" "tap-$tap")"; then shown=1; fi
+      if ((shown == want)); then break; fi
+    done
+    ((shown == want)) || fail "tap $tap of 8 was lost (digits shown: $shown)"
+  done
+}
+
+# play_through WINDOW: quick taps of 8 toggle the digits, then digits on, then space through
+# all four scenes (each picture is 256 x 256, not black, and differs from the one before),
+# then quit.
 play_through() {
   local window="$1" previous first
   sleep 1.5
   first=$(shot "$window" scene1)
   [[ "$(size_of "$first")" == "256 by 256" ]] || fail "window is $(size_of "$first")"
   [[ "$(brightest "$first")" != "0" ]] || fail "the first scene shows a black picture"
+  taps_toggle_digits "$window"
   press 8
   previous="$first"
   for scene in 2 3 4 1; do
@@ -140,6 +181,6 @@ play_through() {
     cmp -s "$picture" "$previous" && fail "the picture did not change after space (scene $scene)"
     previous="$picture"
   done
-  press q
+  xdotool key q  # a quick tap quits too
   finish "$window"
 }

@@ -1,5 +1,6 @@
 // Small helpers shared by the test programs.
 #pragma once
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -25,6 +26,14 @@ auto Printing(const std::string& printed, F f) {
   auto result = f();
   EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
   return result;
+}
+
+// True when the SDL 1.2 loaded is sdl12-compat (SDL 1.2's interface over SDL2), which numbers
+// its releases from 1.2.50 on; the classic library ended at 1.2.15. Its dummy drivers are
+// SDL2's, which differ from the classic ones in a few ways the tests must allow for.
+inline bool OnSDL12Compat() {
+  const SDL_version* v = SDL_Linked_Version();
+  return v->major == 1 && v->minor == 2 && v->patch >= 50;
 }
 
 // Takes a malloc'ed text (or null) and returns it as a string, releasing it.
