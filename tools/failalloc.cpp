@@ -10,6 +10,9 @@
  * allocations made is written to that file when the process exits normally, which is how
  * a sweep learns how many allocations a clean run makes.
  *
+ * With K8_FAIL_TRACE=1 the refused call's stack is printed on standard error, to find
+ * where a failing run of a sweep went wrong.
+ *
  * With K8_FAIL_ESCAPE=1 the shim also ends a program that runs until a key is pressed: each
  * time the program has drained SDL's event queue it finds one Escape key press at the end,
  * so the demo quits after its first frame and runs its shutdown.
@@ -25,6 +28,7 @@
 #include <SDL.h>
 #include <dlfcn.h>
 #include <errno.h>
+#include <execinfo.h>
 #include <signal.h>
 #include <ucontext.h>
 #include <unistd.h>
@@ -95,7 +99,12 @@ __attribute__((constructor(101))) static void ReadFailAt(void) {
 /* True when this allocation is the one to refuse. */
 static int Refuse(void) {
   unsigned long n = calls.fetch_add(1) + 1;
-  return failAt != 0 && n == failAt;
+  if (failAt == 0 || n != failAt) return 0;
+  if (getenv("K8_FAIL_TRACE")) {
+    void* frames[32];
+    backtrace_symbols_fd(frames, backtrace(frames, 32), 2);
+  }
+  return 1;
 }
 
 extern "C" {
