@@ -73,6 +73,22 @@ run() {
   fi
   echo "$kind, allocation $n failing: status $status; standard error:"
   head -c 2000 "$dir/err" | sed 's/^/    /'
+  # Once more, with the refused call's stack, to show where it was (functions of the program
+  # named through addr2line when it is there).
+  echo "  the refused allocation was made at:"
+  timeout -k 5 20 env K8_FAIL_AT="$n" K8_FAIL_TRACE=1 LD_PRELOAD="$shim" "${command[@]}" \
+    2>&1 > /dev/null | grep -E '^[^ ]+\((\+0x|[A-Za-z_])' | grep -v libk8failalloc | head -10 |
+    while read -r frame; do
+      local object="${frame%%(*}" offset="${frame#*(}"
+      offset="${offset%%)*}"
+      if [[ "$object" == "${command[0]}" && "$offset" == +0x* ]] && command -v addr2line > /dev/null; then
+        # Inlined callers too, innermost first.
+        echo "    $(addr2line -f -C -i -e "$object" "${offset#+}" | sed -n 'p;n' | cut -c1-60 |
+          awk 'NR > 1 { printf " <- " } { printf "%s", $0 } END { print "" }')"
+      else
+        echo "    $frame"
+      fi
+    done
 }
 export -f run
 export work shim workload program
@@ -89,7 +105,7 @@ for kind in workload program; do
   # A few more than counted: a refusal can add allocations after it (a report, a clean-up).
   runs=$((total + 8))
   seq 1 "$runs" | xargs -P "$(nproc 2>/dev/null || echo 2)" -I{} bash -c "run $kind {}" \
-    > "$work/$kind.log"
+    > "$work/$kind.log" 2> "$work/$kind.shell"  # the shell's own notes of aborted children
   bad=$(grep -c 'failing: status' "$work/$kind.log" || true)
   outside=$(grep 'outside the program' "$work/$kind.log" | grep -Eo 'allocation [0-9]+' |
     cut -d' ' -f2 | sort -n | tr '\n' ' ' || true)

@@ -2,13 +2,14 @@
 // once, for the allocation-failure sweep (tools/failalloc.sh). Run under the failalloc shim
 // with one allocation made to fail, each operation must refuse cleanly: return its refusal,
 // leave nothing behind (a leak checker watches), never crash or hang. What the operations
-// return is not checked here - only that whatever came back is released.
+// return is not checked here - only that whatever came back is released. The workload itself
+// allocates nothing (no std::string): every failure belongs to an operation under test.
 //
 //   failalloc_workload DIRECTORY    scratch files are written to and read from DIRECTORY
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <initializer_list>
 
 #include "audio/array.h"
 #include "audio/music.h"
@@ -22,14 +23,20 @@ namespace {
 
 const char kPlainGrey[] = "P2\n# grey\n3 2\n255\n0 10 20\n30 40 300\n";
 const char kPlainColour[] = "P3 2 1 255 1 2 3 4 5 6";
-const char kPlainBits[] = "P1 3 2 1 0 1 0 1 0";
+const char kPlainBits[] = "P1 8 2 1 0 1 0 1 0 1 1 0 0 0 0 1 1 1 1";
 const uint8_t kRawColour[] = {'P', '6', ' ', '2', ' ', '1', ' ', '2', '5', '5', '\n',
                               1, 2, 3, 4, 5, 6};
 const uint8_t kRawGrey[] = {'P', '5', ' ', '2', ' ', '2', ' ', '2', '5', '5', '\n', 1, 2, 3, 4};
 const uint8_t kRawBits[] = {'P', '4', ' ', '9', ' ', '2', '\n', 0xAA, 0x80, 0x55, 0x00};
 
-void WriteFile(const std::string& path, const void* data, size_t size) {
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+// DIRECTORY/name, in a buffer of the caller's.
+struct Path {
+  char text[4096];
+  Path(const char* dir, const char* name) { std::snprintf(text, sizeof text, "%s/%s", dir, name); }
+};
+
+void WriteFile(const char* path, const void* data, size_t size) {
+  if (FILE* f = std::fopen(path, "wb")) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
   }
@@ -37,7 +44,7 @@ void WriteFile(const std::string& path, const void* data, size_t size) {
 
 // The formats and transforms, once for each of the twin records.
 template <class Rec, class Ops>
-void Twin(const std::string& dir, const Ops& ops) {
+void Twin(const char* dir, const Ops& ops) {
   Rec* a = ops.New();
   ops.Resize(a, 7, 5);
   ops.FillRect(a, 1, 1, 4, 3, 200);
@@ -57,14 +64,14 @@ void Twin(const std::string& dir, const Ops& ops) {
   for (const Raw& raw : raws) {
     Rec* r = ops.Parse(raw.data, raw.size);
     ops.Free(&r);
-    const std::string path = dir + "/in.pnm";
-    WriteFile(path, raw.data, raw.size);
-    r = ops.Read(path.c_str());
+    const Path path(dir, "in.pnm");
+    WriteFile(path.text, raw.data, raw.size);
+    r = ops.Read(path.text);
     ops.Free(&r);
   }
-  const std::string out = dir + "/out.pnm";
-  ops.Write(a, out.c_str());
-  Rec* reread = ops.Read(out.c_str());
+  const Path out(dir, "out.pnm");
+  ops.Write(a, out.text);
+  Rec* reread = ops.Read(out.text);
   ops.Free(&reread);
 
   Rec* turned = ops.Rotate(a, 100);
@@ -110,7 +117,7 @@ struct BytemapOps {
   int32_t* (*LinePoints)(int32_t, int32_t, int32_t, int32_t) = BYTEMAPLinePoints;
 };
 
-void Samples(const std::string& dir) {
+void Samples(const char* dir) {
   SAMPLE* s = SAMPLENew();
   SAMPLEResize(s, 40);
   for (int32_t i = 0; i < 40; ++i) SAMPLESet(s, i * 37 - 700, i);
@@ -127,12 +134,12 @@ void Samples(const std::string& dir) {
   SAMPLE* sub = SAMPLESub(s, 2, 20);
   SAMPLEFree(&sub);
   SAMPLEResample(copy, 97);
-  const std::string path = dir + "/raw";
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+  const Path path(dir, "raw");
+  if (FILE* f = std::fopen(path.text, "wb")) {
     SAMPLEWriteRaw(s, f, 16, 'l');
     std::fclose(f);
   }
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+  if (FILE* f = std::fopen(path.text, "rb")) {
     SAMPLE* raw = SAMPLEReadRaw(f, 16, 'l', 's');
     SAMPLEFree(&raw);
     std::fclose(f);
@@ -194,7 +201,7 @@ int main(int argc, char** argv) {
                  "run by tools/failalloc.sh under the allocation-failure shim.\n");
     return argc == 2 ? 0 : 2;
   }
-  const std::string dir = argv[1];
+  const char* dir = argv[1];
   Twin<IMG>(dir, ImgOps{});
   Twin<BYTEMAP>(dir, BytemapOps{});
   Samples(dir);
