@@ -4,6 +4,7 @@
 #include <array>
 
 #include "bytemap/bytemap.h"
+#include "image/pixelblock.h"
 #include "image/pnm.h"
 
 namespace {
@@ -34,7 +35,15 @@ struct BytemapTraits {
 
 }  // namespace
 
-char* BYTEMAPToASCII(const BYTEMAP* map) { return pnm::ToASCII<BytemapTraits>(map); }
+// A map without pixels (a refused or failed resize) has no text; a 0 x 0 map that has a
+// block is "BYTEMAP{}".
+char* BYTEMAPToASCII(const BYTEMAP* map) {
+  if (!pixelblock::HasPixels(map)) {
+    BYTEMAPError();
+    return nullptr;
+  }
+  return pnm::ToASCII<BytemapTraits>(map);
+}
 
 BYTEMAP* BYTEMAPFromASCII(const char* text) { return pnm::FromASCII<BytemapTraits>(text); }
 

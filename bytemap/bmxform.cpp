@@ -11,7 +11,10 @@ BYTEMAP* BYTEMAPRotate(const BYTEMAP* source, int32_t angle) {
   return raster::Rotate(source, angle, BYTEMAPNew, BYTEMAPResize, BYTEMAPFree, BYTEMAPError);
 }
 
-// A list that cannot be made comes back null; the caller sees that, so no report.
+// A list that cannot be made (no memory, or a line too long for its count) is reported, as
+// its IMG twin does.
 int32_t* BYTEMAPLinePoints(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  return raster::LinePoints(x0, y0, x1, y1);
+  int32_t* list = raster::LinePoints(x0, y0, x1, y1);
+  if (!list) BYTEMAPError();
+  return list;
 }

@@ -1,8 +1,10 @@
 // Program state, start-up, the scene ring and shutdown.
 #include <SDL.h>
 
+#include <algorithm>
 #include <csignal>
 #include <initializer_list>
+#include <signal.h>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,7 +36,14 @@ void DemoFatal(const char* what, const char* detail) {
   if (!detail || !*detail) detail = "no further detail";
   std::fprintf(stderr, "kestrel8: cannot %s: %s\n", what, detail);
   std::fflush(stderr);
-  SDL_Quit();  // closes the audio thread and restores a full-screen mode
+  // SDL_Quit closes the audio thread and gives a full-screen mode back. When the video mode
+  // itself failed there is no mode to give back, and SDL 1.2's video shutdown after a mode
+  // that failed half-way (out of memory) frees a block twice and aborts: then everything but
+  // video is closed.
+  if (SDLDPYSurface)
+    SDL_Quit();
+  else if (const Uint32 open = SDL_WasInit(SDL_INIT_EVERYTHING) & ~Uint32{SDL_INIT_VIDEO})
+    SDL_QuitSubSystem(open);
   std::exit(2);
 }
 
@@ -57,16 +66,32 @@ static void CreateFont() {
   if (!font) DemoFatal("create the font", "out of memory");
 }
 
-// SDL turns an interrupt (Ctrl-C) or a termination request into a quit event, and the demo
-// drops quit events, like the window's close button. Give both signals their default action
-// back, so that a terminal or a process manager can still stop the program; a signal the
-// caller had set to be ignored stays ignored.
-static void RestoreStopSignals() {
-  for (int sig : {SIGINT, SIGTERM})
-    if (std::signal(sig, SIG_DFL) == SIG_IGN) std::signal(sig, SIG_IGN);
+// SDL (classic 1.2, and SDL 2 under sdl12-compat) turns an interrupt (Ctrl-C) or a
+// termination request into a quit event, which the demo drops like the window's close button,
+// so a terminal or a process manager could no longer stop the program. SDL takes a signal over
+// only while it still has its default action, so a handler of the program's own, set before
+// the first SDL call, keeps both signals for the whole run: from the first instant, through a
+// sound start-up that waits on a server that never answers, to the end. The handler gives the
+// signal its default action back and sends it again, so the process ends exactly as it would
+// without one. A signal the caller set to be ignored stays ignored.
+static void DemoStopSignal(int sig) {
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+static void KeepStopSignals() {
+  for (int sig : {SIGINT, SIGTERM}) {
+    struct sigaction current;
+    if (sigaction(sig, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
+    struct sigaction stop = {};
+    stop.sa_handler = DemoStopSignal;
+    sigemptyset(&stop.sa_mask);
+    sigaction(sig, &stop, nullptr);
+  }
 }
 
 void DemoStartUp() {
+  KeepStopSignals();  // before SDL_Init, which would take both signals over
   DemoSeedRandom(DemoRandomSeedValue);
   OpenDisplay();
 
@@ -74,7 +99,6 @@ void DemoStartUp() {
   if (!keyboard || !keyboard->keys) DemoFatal("create the keyboard", nullptr);
 
   sound = SDLSNDNew();  // may stay null: the demo then runs silent
-  RestoreStopSignals();  // after the last SDL_Init, which installs SDL's handlers
 
   screen = IMGNew();
   if (screen) IMGResize(screen, screenWidth, screenHeight);
@@ -89,8 +113,11 @@ void DemoStartUp() {
     DemoFatal("create the palette", "out of memory");
   PALETTEFillHueCircle(palette);
 
+  // The eight clips are part of the music: one that could not be added is a failed start-up,
+  // not a quieter soundtrack.
   DemoStartMusic();
-  if (!music || !music->output || !music->output->items || !music->instruments)
+  if (!music || !music->output || !music->output->items || !music->instruments ||
+      music->instruments->count != std::min<int32_t>(MUSICClipTable.count, 8))
     DemoFatal("create the music", "out of memory");
 
   CreateFont();

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "image/img.h"
+#include "image/pixelblock.h"
 #include "image/pnm.h"
 
 namespace {
@@ -39,7 +40,15 @@ struct ImgTraits {
 
 }  // namespace
 
-char* IMGToASCII(const IMG* image) { return pnm::ToASCII<ImgTraits>(image); }
+// An image without pixels (a refused or failed resize) has no text; a 0 x 0 image that has a
+// block is "IMG{}".
+char* IMGToASCII(const IMG* image) {
+  if (!pixelblock::HasPixels(image)) {
+    IMGError();
+    return nullptr;
+  }
+  return pnm::ToASCII<ImgTraits>(image);
+}
 
 IMG* IMGFromASCII(const char* text) { return pnm::FromASCII<ImgTraits>(text); }
 

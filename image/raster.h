@@ -8,7 +8,7 @@
 //
 //   Blit, Blend, BlitSpaced   clipped block copies; a source pixel of 0 is transparent
 //   WrapRow, WrapColumn       a row or column copied round the destination's edge (Store/Or)
-//   AndMask                   target[i] = mask[i] & target[i] over maps of equal size
+//   AndMask                   target[i] = mask[i] & target[i] over the mask's elements
 //   MakeRunTable, Scale       nearest-neighbour resampling driven by integer run tables
 //   RotatedSize, RotateInto   the 1.414-times larger turned copy on the sine table
 //   LinePoints                the integer line walk as a malloc'ed point list
@@ -211,13 +211,14 @@ bool WrapColumn(const Rec* src, Rec* dst, int32_t srcCol, int32_t dstCol, int32_
 
 // ---- Mask ------------------------------------------------------------------------------
 
-// target[i] = mask[i] & target[i] over the flat blocks, last element first. The two must be
-// the same size: a mask of another shape lines up with nothing sensible, and a larger one
-// would run past the target's block. Returns false (caller reports) when refused.
+// target[i] = mask[i] & target[i] over the flat blocks for the mask's width * height
+// elements, last element first, whatever the two shapes: a mask smaller than the target
+// masks the target's leading elements and leaves the rest. A target with fewer elements
+// than the mask would be written past its block: refused (false, caller reports).
 template <class Rec>
 bool AndMask(const Rec* mask, Rec* target) {
   if (!HasPixels(mask) || !HasPixels(target)) return false;
-  if (mask->width != target->width || mask->height != target->height) return false;
+  if (PixelCount(target) < PixelCount(mask)) return false;
   const auto* m = mask->pixels;
   auto* t = target->pixels;
   for (size_t i = PixelCount(mask); i-- > 0;) t[i] = static_cast<PixelOf<Rec>>(m[i] & t[i]);

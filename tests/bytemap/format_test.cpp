@@ -98,6 +98,9 @@ TEST(BytemapText, LayoutOfTheTextForm) {
   auto none = Make(0, 0);
   EXPECT_EQ(Text(BYTEMAPToASCII(none.get())), "BYTEMAP{}");
   EXPECT_EQ(Printing(kError, [] { return BYTEMAPToASCII(nullptr); }), nullptr);
+  // A refused size leaves 0 x 0 without a block: no pixels, no text.
+  EXPECT_EQ(k8test::Printed([&] { BYTEMAPResize(none.get(), -1, 4); }), kError);
+  EXPECT_EQ(Printing(kError, [&] { return BYTEMAPToASCII(none.get()); }), nullptr);
 }
 
 TEST(BytemapText, ReadsTheMeanOfThreeNumbers) {

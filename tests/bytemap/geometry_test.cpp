@@ -15,7 +15,6 @@ using geometry::Printed;
 struct MapTwin {
   using Rec = BYTEMAP;
   static constexpr const char* kReport = "BYTEMAP error\n";
-  static constexpr const char* kLineReport = "";  // a null list speaks for itself
   static constexpr auto& New = BYTEMAPNew;
   static constexpr auto& Resize = BYTEMAPResize;
   static constexpr auto& Free = BYTEMAPFree;

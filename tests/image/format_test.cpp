@@ -104,6 +104,9 @@ TEST(ImgText, LayoutOfTheTextForm) {
   auto flat = Make(0, 5);
   EXPECT_EQ(Text(IMGToASCII(flat.get())), "IMG{}");
   EXPECT_EQ(Printing(kError, [] { return IMGToASCII(nullptr); }), nullptr);
+  // A refused size leaves 0 x 0 without a block: no pixels, no text.
+  EXPECT_EQ(k8test::Printed([&] { IMGResize(flat.get(), -1, 4); }), kError);
+  EXPECT_EQ(Printing(kError, [&] { return IMGToASCII(flat.get()); }), nullptr);
 }
 
 TEST(ImgText, RoundTripKeepsAllButTheTopByte) {

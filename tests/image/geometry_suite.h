@@ -432,7 +432,7 @@ TYPED_TEST_P(Geometry, LinePointsWalkFromEndToEnd) {
   }
   // Ends at opposite ends of the 32-bit range: no list could hold the count.
   EXPECT_EQ(Printed([] { EXPECT_EQ(T::LinePoints(INT32_MIN, 0, INT32_MAX, 0), nullptr); }),
-            T::kLineReport);
+            T::kReport);
   EXPECT_EQ(line(INT32_MAX - 1, INT32_MIN, INT32_MAX, INT32_MIN + 1),
             (std::vector<int>{4, INT32_MAX - 1, INT32_MIN, INT32_MAX, INT32_MIN + 1}));
 }

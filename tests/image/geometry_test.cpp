@@ -13,7 +13,6 @@ using geometry::Printed;
 struct ImgTwin {
   using Rec = IMG;
   static constexpr const char* kReport = "IMG error\n";
-  static constexpr const char* kLineReport = "IMG error\n";
   static constexpr auto& New = IMGNew;
   static constexpr auto& Resize = IMGResize;
   static constexpr auto& Free = IMGFree;
@@ -84,7 +83,7 @@ TEST(ImgGeometry, TransparencyIsTheWholeWord) {
   EXPECT_EQ(dst.p->pixels[1], 7u);
 }
 
-TEST(ImgGeometry, AndMasksEqualSizesOnly) {
+TEST(ImgGeometry, AndMasksTheTargetsLeadingElements) {
   Pic<ImgTwin> mask(2, 2), target(2, 2);
   const uint32_t m[] = {0, 0x00FFFFFF, 0x0000FF00, 0xFFFFFFFF};
   const uint32_t t[] = {0x123456, 0xAB123456, 0x123456, 0x80808080};
@@ -94,14 +93,28 @@ TEST(ImgGeometry, AndMasksEqualSizesOnly) {
   EXPECT_EQ(target.p->pixels[1], 0x123456u);
   EXPECT_EQ(target.p->pixels[2], 0x3400u);
   EXPECT_EQ(target.p->pixels[3], 0x80808080u);
-  // A mask of another shape, even with as many pixels, is refused.
-  Pic<ImgTwin> big(3, 3), wide(4, 1), small(1, 1);
+
+  // A smaller mask works over the flat blocks: the target's first 4 elements, whatever the
+  // shapes; the rest stays, and nothing is reported.
+  Pic<ImgTwin> small(2, 2), large(3, 3);
+  const uint32_t sm[] = {0x00FFFFFF, 0, 0x000F0F0F, 0x00FF00FF};
+  const uint32_t lt[] = {0xAB123456, 0x00FFFFFF, 0x00ABCDEF, 0x00F0F0F0, 5, 6, 7, 8, 9};
+  for (int i = 0; i < 4; ++i) small.p->pixels[i] = sm[i];
+  for (int i = 0; i < 9; ++i) large.p->pixels[i] = lt[i];
+  EXPECT_EQ(Printed([&] { IMGAnd(small.p, large.p); }), "");
+  EXPECT_EQ(large.all(), (std::vector<int>{0x00123456, 0, 0x000B0D0F, 0x00F000F0, 5, 6, 7, 8, 9}));
+
+  // A target with fewer elements than the mask, or a record without a block, is refused and
+  // left as it was.
+  Pic<ImgTwin> one(1, 1, {0x77});
   IMG bare{2, 2, nullptr};
-  for (IMG* other : {big.p, wide.p, small.p, &bare}) {
-    EXPECT_EQ(Printed([&] { IMGAnd(other, target.p); }), "IMG error\n");
-    EXPECT_EQ(Printed([&] { IMGAnd(target.p, other); }), "IMG error\n");
-  }
+  EXPECT_EQ(Printed([&] { IMGAnd(large.p, target.p); }), "IMG error\n");
+  EXPECT_EQ(Printed([&] { IMGAnd(target.p, one.p); }), "IMG error\n");
+  EXPECT_EQ(one.p->pixels[0], 0x77u);
+  EXPECT_EQ(Printed([&] { IMGAnd(&bare, target.p); }), "IMG error\n");
+  EXPECT_EQ(Printed([&] { IMGAnd(target.p, &bare); }), "IMG error\n");
   EXPECT_EQ(Printed([&] { IMGAnd(nullptr, target.p); }), "IMG error\n");
+  EXPECT_EQ(Printed([&] { IMGAnd(target.p, nullptr); }), "IMG error\n");
   EXPECT_EQ(target.p->pixels[1], 0x123456u);
 }
 
