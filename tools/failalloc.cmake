@@ -12,4 +12,4 @@ set_property(TARGET k8failalloc PROPERTY COMPILE_OPTIONS -Wall -Wextra)
 set_property(TARGET k8failalloc PROPERTY LINK_OPTIONS "")
 
 add_executable(failalloc_workload ${CMAKE_CURRENT_SOURCE_DIR}/failalloc_workload.cpp)
-target_link_libraries(failalloc_workload PRIVATE k8image k8bytemap k8audio)
+target_link_libraries(failalloc_workload PRIVATE k8image k8bytemap k8audio k8shared)
