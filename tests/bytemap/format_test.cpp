@@ -125,10 +125,13 @@ TEST(BytemapText, RefusesMissingKeywordsShortAndOversizedText) {
                           "BYTEMAP{\nP3\n2 1\n255\n1 2 3 4 5        \n",
                           "BYTEMAP{\nP3\n70000 70000\n255\n1 2 3\n",
                           "BYTEMAP{\nP3\n99999999999999999999 1\n255\n1 2 3\n",
-                          "BYTEMAP{\nP3\n3000 3000\n255\n1 2 3 4 5 6 7 8 9\n"}) {
+                          "BYTEMAP{\nP3\n3000 3000\n255\n1 2 3 4 5 6 7 8 9\n",
+                          // ends inside the header
+                          "BYTEMAP{\nP3\n2", "BYTEMAP{\nP3\n 4\n255"}) {
     EXPECT_EQ(Printing(kError, [&] { return BYTEMAPFromASCII(bad); }), nullptr) << bad;
   }
   EXPECT_EQ(Printing(kError, [] { return BYTEMAPFromASCII(nullptr); }), nullptr);
+  EXPECT_EQ(Printing(kError, [] { return BYTEMAPReadPNM("/dev/zero"); }), nullptr);
 }
 
 TEST(BytemapPnm, SampleMappingOfEveryType) {
