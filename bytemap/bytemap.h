@@ -33,6 +33,10 @@ uint8_t BYTEMAPGetPixel(const BYTEMAP* map, int32_t x, int32_t y);
 void BYTEMAPError();
 
 // Text and file formats. BYTEMAPParsePNM reads at most `size` bytes from `data`.
+// The readers refuse input that ends early, a file stream that reports a read error, and
+// endless input: a PNM header longer than 1 MiB, or in plain pixel data a separator or a
+// number longer than 1 MiB. A stream that cannot be measured (a pipe) holds at most 2^26
+// pixels, and its memory grows with the pixels that arrive.
 char* BYTEMAPToASCII(const BYTEMAP* map);
 BYTEMAP* BYTEMAPFromASCII(const char* text);
 uint8_t BYTEMAPWritePGM(const BYTEMAP* map, const char* path);

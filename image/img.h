@@ -39,6 +39,10 @@ void IMGDarken(IMG* image, uint32_t amount);
 void IMGError();
 
 // Text form and PNM files. IMGParsePNM reads at most `size` bytes from `data`.
+// The readers refuse input that ends early, a file stream that reports a read error, and
+// endless input: a PNM header longer than 1 MiB, or in plain pixel data a separator or a
+// number longer than 1 MiB. A stream that cannot be measured (a pipe) holds at most 2^26
+// pixels, and its memory grows with the pixels that arrive.
 char* IMGToASCII(const IMG* image);
 IMG* IMGFromASCII(const char* text);
 IMG* IMGReadPNM(const char* path);

@@ -31,6 +31,8 @@
 //
 // Every reader stops at the end of its data: input that ends inside the header or before the
 // last pixel is refused (report, null), and so is a file stream that reports a read error.
+// The same holds for the text form: a text that ends inside "W H\nMAX\n" is cut short and
+// refused, while a whole header that says 0 gives a record of no area.
 // Sizes are checked before anything is allocated: width x height must fit a signed 32-bit
 // count, and the data left must be able to hold that many pixels. A stream that cannot be
 // measured (a pipe, a terminal) is capped at kStreamPixelCap pixels, and its block grows

@@ -25,6 +25,7 @@ test=(
 bench=(
   libbenchmark-dev
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
+  libstb-dev                                     # stb_image beside the PNM readers
 )
 ci=(clang libclang-rt-14-dev)
 
