@@ -347,7 +347,25 @@ TEST(ImgPnm, WritesRawPixmaps) {
   ASSERT_TRUE(back);
   EXPECT_EQ(Pixels(back.get()), std::vector<uint32_t>({0x000A0B0C, 0x00FFFFFF}));
 
-  // A large image crosses the writer's buffer; the disk filling up is a failure.
+  // Large files cross the writer's buffer and are widened in place by the reader, in many
+  // stretches: a pixmap from the writer, a greymap by hand.
+  std::vector<uint32_t> words(300 * 100), greys;
+  std::string greymap = "P5 300 100 255\n";
+  for (uint32_t i = 0; i < words.size(); ++i) {
+    words[i] = i * 0x9E3779B9u >> 8;
+    greymap += static_cast<char>(i * 7);
+    greys.push_back((i * 7 & 0xFF) * 0x010101u);
+  }
+  auto varied = Make(300, 100, words);
+  ASSERT_EQ(IMGWritePPM(varied.get(), file.path()), 1);
+  ImgPtr pixmap(IMGReadPNM(file.path()));
+  ASSERT_TRUE(pixmap);
+  EXPECT_EQ(Pixels(pixmap.get()), words);
+  auto grey = ReadFile(greymap);
+  ASSERT_TRUE(grey);
+  EXPECT_EQ(Pixels(grey.get()), greys);
+
+  // The disk filling up is a failure.
   auto big = Make(300, 100);
   EXPECT_EQ(Printing(kError, [&] { return IMGWritePPM(big.get(), "/dev/full"); }), 0);
   // A small one stays in the stream's buffer until it is closed: closing must be checked.
