@@ -177,6 +177,20 @@ TEST(BytemapPnm, BitmapWidthFileVersusMemory) {
   EXPECT_EQ(memory->pixels[16], 255);
   EXPECT_EQ(memory->pixels[16 + 9], 255);
 
+  // Many rows of 5 bytes, more than the file reader takes at once, so rows straddle its
+  // reads: each row's first 33 pixels agree with memory's 40-wide rows.
+  std::string tall = "P4 33 10000\n";
+  for (int i = 0; i < 5 * 10000; ++i) tall += static_cast<char>(i * 37 + i / 5);
+  auto tallFile = ReadFile(tall);
+  auto tallMemory = Parse(tall);
+  ASSERT_TRUE(tallFile && tallMemory);
+  ASSERT_EQ(tallMemory->width, 40);
+  bool same = true;
+  for (int y = 0; y < 10000; ++y)
+    for (int x = 0; x < 33; ++x)
+      same = same && tallFile->pixels[y * 33 + x] == tallMemory->pixels[y * 40 + x];
+  EXPECT_TRUE(same);
+
   // P1: whole numbers in a file, single digits in memory (rows rounded up to 8).
   auto numbers = ReadFile("P1 3 1\n010 1 0\n");
   ASSERT_TRUE(numbers);
