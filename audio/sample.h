@@ -105,7 +105,9 @@ SAMPLE* SAMPLEFromList(const char* text);
 /// (order plays no part). width 16: byte pairs, order 'l' little-endian or 'b' big-endian,
 /// sign 's' sign-extended, 'u' word - 32768; a last odd byte is dropped. Results lie in
 /// -32768..32767. Refuses (null): null stream, width not 8 or 16, order not 'b' or 'l', sign
-/// not 's' or 'u', a seekable stream holding more than INT32_MAX samples, memory that runs out.
+/// not 's' or 'u', a seekable stream holding more than INT32_MAX samples, a stream that
+/// reports a read error (at once or part-way; what was read is released), memory that runs
+/// out.
 SAMPLE* SAMPLEReadRaw(FILE* stream, int32_t width, char order, char sign);
 /// Writes the elements to stream as raw PCM, each clamped to its width: 8 to -128..127 (no
 /// division by 256: not the inverse of SAMPLEReadRaw), 24 to -8388608..8388607, 32 unclamped

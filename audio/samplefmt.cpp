@@ -3,6 +3,7 @@
 // The readers (SAMPLEFromASCII, SAMPLEFromList, SAMPLEReadRaw) never read past their input,
 // refuse counts the input cannot hold before reserving anything, and refuse values or sizes
 // that do not fit a signed 32-bit integer.
+#include <bit>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -227,8 +228,49 @@ SAMPLE* SAMPLEReadRaw(FILE* stream, int32_t width, char order, char sign) {
     carried = bytes - samples * bytesPerSample;
     if (carried) block[0] = block[bytes - 1];
   }
+  // fread gives 0 at the end of the stream and on an error alike; an error (a device that
+  // fails, a stream not open for reading) means the samples read are not the whole stream.
+  if (ferror(stream)) return Refuse(sample);
   return sample;  // a last odd byte of a 16-bit stream is dropped
 }
+
+namespace {
+
+// Encodes n values of one width and byte order into out, each clamped to the width's range
+// (32 bits only turns INT32_MIN into -INT32_MAX). One instantiation per encoding keeps the
+// loop free of run-time width and order tests, so it vectorises.
+template <int kBytes, bool kBig>
+void EncodeRaw(const int32_t* in, size_t n, uint8_t* out) {
+  for (size_t i = 0; i < n; i++, out += kBytes) {
+    int32_t v = in[i];
+    if constexpr (kBytes == 1) v = v < -128 ? -128 : v > 127 ? 127 : v;
+    if constexpr (kBytes == 2) v = v < -32768 ? -32768 : v > 32767 ? 32767 : v;
+    if constexpr (kBytes == 3) v = v < -8388608 ? -8388608 : v > 8388607 ? 8388607 : v;
+    if constexpr (kBytes == 4) v = v == INT32_MIN ? -INT32_MAX : v;
+    const uint32_t word = uint32_t(v);
+    if constexpr (kBytes == 2 && std::endian::native == std::endian::little) {
+      // One 16-bit store rather than two byte stores: the loop becomes packs and swaps.
+      const uint16_t half = kBig ? uint16_t(word << 8 | (word >> 8 & 0xFF)) : uint16_t(word);
+      memcpy(out, &half, 2);
+    } else {
+      for (int k = 0; k < kBytes; k++)
+        out[k] = uint8_t(word >> (8 * (kBig ? kBytes - 1 - k : k)));
+    }
+  }
+}
+
+using RawEncoder = void (*)(const int32_t*, size_t, uint8_t*);
+
+RawEncoder ChooseEncoder(int32_t bytes, bool big) {
+  switch (bytes) {
+    case 1: return EncodeRaw<1, false>;
+    case 3: return big ? EncodeRaw<3, true> : EncodeRaw<3, false>;
+    case 4: return big ? EncodeRaw<4, true> : EncodeRaw<4, false>;
+    default: return big ? EncodeRaw<2, true> : EncodeRaw<2, false>;
+  }
+}
+
+}  // namespace
 
 void SAMPLEWriteRaw(const SAMPLE* sample, FILE* stream, int32_t width, char order) {
   if (!SampleValid(sample)) return;
@@ -237,27 +279,17 @@ void SAMPLEWriteRaw(const SAMPLE* sample, FILE* stream, int32_t width, char orde
     return;
   }
   if (width != 8 && width != 24 && width != 32) width = 16;
-  const bool big = order == 'b';
-  const int bytes = width / 8;
-  uint8_t block[4 * 4096];
-  size_t used = 0;
-  for (int32_t i = 0; i < sample->length; i++) {
-    int64_t v = sample->items[i];
-    if (width == 8) v = v < -128 ? -128 : v > 127 ? 127 : v;
-    if (width == 16) v = v < -32768 ? -32768 : v > 32767 ? 32767 : v;
-    if (width == 24) v = v < -8388608 ? -8388608 : v > 8388607 ? 8388607 : v;
-    if (width == 32 && v == INT32_MIN) v = -INT32_MAX;
-    const uint32_t word = uint32_t(int32_t(v));
-    for (int k = 0; k < bytes; k++) {
-      const int shift = 8 * (big ? bytes - 1 - k : k);
-      block[used++] = uint8_t(word >> shift);
-    }
-    if (used + 4 > sizeof block) {
-      fwrite(block, 1, used, stream);
-      used = 0;
-    }
+  const int32_t bytes = width / 8;
+  const RawEncoder encode = ChooseEncoder(bytes, order == 'b');
+  // Whole blocks of samples: encoded in one call, written in one call.
+  uint8_t block[3 * 4 * 4096];
+  const size_t perBlock = sizeof block / size_t(bytes);
+  for (size_t done = 0, length = size_t(sample->length); done < length;) {
+    const size_t n = length - done < perBlock ? length - done : perBlock;
+    encode(sample->items + done, n, block);
+    fwrite(block, size_t(bytes), n, stream);
+    done += n;
   }
-  if (used) fwrite(block, 1, used, stream);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,13 +1,16 @@
-// The image readers beside SDL: IMGParsePNM of a 256 x 256 raw pixmap (P6) against
-// SDL_LoadBMP_RW of the same picture as a 24-bit BMP in memory, then converted to a 32-bit
-// surface (what IMG holds). Also the byte map greymap reader, the file reader, and the text
-// form both ways, whose cost is the per-number formatting and scanning.
+// The image readers beside stb_image reading the same PNM data (from memory and from a file),
+// its bytes then turned into what IMG and BYTEMAP hold, and beside SDL_LoadBMP_RW of the same
+// picture as a 24-bit BMP in memory converted to a 32-bit surface (what an SDL 1.2 program has
+// at hand). Each pair is checked to give the same pixels before it is timed. Also the text form
+// both ways, whose cost is the per-number formatting and scanning.
 #include <SDL/SDL.h>
 #include <benchmark/benchmark.h>
+#include <stb/stb_image.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "bytemap/bytemap.h"
@@ -103,21 +106,106 @@ void BM_BYTEMAPParsePNM(benchmark::State& state) {
 }
 BENCHMARK(BM_BYTEMAPParsePNM);
 
-void BM_IMGReadPNMFile(benchmark::State& state) {
+// stb_image's pixels turned into IMG's words (0x00RRGGBB), as a program using it would.
+uint32_t* Swizzle(const stbi_uc* rgb, size_t count) {
+  auto* words = static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t)));
+  for (size_t i = 0; i < count; ++i, rgb += 3)
+    words[i] = uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
+  return words;
+}
+
+void BM_StbLoadPPMToWords(benchmark::State& state) {
   const std::string data = Pixmap();
-  const std::string path = "/tmp/k8bench_formats_" + std::to_string(getpid()) + ".ppm";
-  FILE* file = std::fopen(path.c_str(), "wb");
-  std::fwrite(data.data(), 1, data.size(), file);
-  std::fclose(file);
+  auto load = [&] {
+    int w, h, n;
+    stbi_uc* rgb = stbi_load_from_memory(Bytes(data), int(data.size()), &w, &h, &n, 3);
+    uint32_t* words = Swizzle(rgb, size_t(w) * size_t(h));
+    stbi_image_free(rgb);
+    return words;
+  };
+  IMG* ours = IMGParsePNM(Bytes(data), data.size());
+  uint32_t* theirs = load();
+  const bool same = std::memcmp(theirs, ours->pixels, kSide * kSide * 4) == 0;
+  std::free(theirs);
+  IMGFree(&ours);
+  if (!same) return state.SkipWithError("stb_image and IMGParsePNM differ");
   for (auto _ : state) {
-    IMG* image = IMGReadPNM(path.c_str());
+    uint32_t* words = load();
+    benchmark::DoNotOptimize(words);
+    std::free(words);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+BENCHMARK(BM_StbLoadPPMToWords);
+
+void BM_StbLoadPGM(benchmark::State& state) {
+  const std::string data = Greymap();
+  auto load = [&] {
+    int w, h, n;
+    return stbi_load_from_memory(Bytes(data), int(data.size()), &w, &h, &n, 1);
+  };
+  BYTEMAP* ours = BYTEMAPParsePNM(Bytes(data), data.size());
+  stbi_uc* theirs = load();
+  const bool same = std::memcmp(theirs, ours->pixels, kSide * kSide) == 0;
+  stbi_image_free(theirs);
+  BYTEMAPFree(&ours);
+  if (!same) return state.SkipWithError("stb_image and BYTEMAPParsePNM differ");
+  for (auto _ : state) {
+    stbi_uc* grey = load();
+    benchmark::DoNotOptimize(grey);
+    stbi_image_free(grey);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+BENCHMARK(BM_StbLoadPGM);
+
+// The pixmap as a file in /tmp for the file readers, removed when the benchmark ends.
+struct PixmapFile {
+  std::string path = "/tmp/k8bench_formats_" + std::to_string(getpid()) + ".ppm";
+  std::string data = Pixmap();
+  PixmapFile() {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file || std::fwrite(data.data(), 1, data.size(), file) != data.size() ||
+        std::fclose(file) != 0)
+      std::abort();
+  }
+  ~PixmapFile() { std::remove(path.c_str()); }
+};
+
+void BM_IMGReadPNMFile(benchmark::State& state) {
+  const PixmapFile file;
+  for (auto _ : state) {
+    IMG* image = IMGReadPNM(file.path.c_str());
     benchmark::DoNotOptimize(image->pixels);
     IMGFree(&image);
   }
-  std::remove(path.c_str());
-  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.data.size()));
 }
 BENCHMARK(BM_IMGReadPNMFile);
+
+void BM_StbLoadPPMFileToWords(benchmark::State& state) {
+  const PixmapFile file;
+  auto load = [&] {
+    int w, h, n;
+    stbi_uc* rgb = stbi_load(file.path.c_str(), &w, &h, &n, 3);
+    uint32_t* words = Swizzle(rgb, size_t(w) * size_t(h));
+    stbi_image_free(rgb);
+    return words;
+  };
+  IMG* ours = IMGReadPNM(file.path.c_str());
+  uint32_t* theirs = load();
+  const bool same = std::memcmp(theirs, ours->pixels, kSide * kSide * 4) == 0;
+  std::free(theirs);
+  IMGFree(&ours);
+  if (!same) return state.SkipWithError("stb_image and IMGReadPNM differ");
+  for (auto _ : state) {
+    uint32_t* words = load();
+    benchmark::DoNotOptimize(words);
+    std::free(words);
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.data.size()));
+}
+BENCHMARK(BM_StbLoadPPMFileToWords);
 
 void BM_IMGToASCII(benchmark::State& state) {
   const std::string data = Pixmap();

@@ -15,6 +15,8 @@ struct BytemapTraits {
   static constexpr char kKeyword[] = "BYTEMAP";
   static constexpr char kMagic = '5';
   static constexpr size_t kChannels = 1;
+  static constexpr bool kGreyIsByte = true;
+  static constexpr bool kRgbIsWord = false;
 
   static Map* New() { return BYTEMAPNew(); }
   static void Resize(Map* map, int32_t width, int32_t height) {

@@ -67,11 +67,16 @@ void BYTEMAPError();
 
 // Text and file formats. BYTEMAPParsePNM reads at most `size` bytes from `data`.
 
+// The readers refuse input that ends early, a file stream that reports a read error, and
+// endless input: a PNM header longer than 1 MiB, or in plain pixel data a separator or a
+// number longer than 1 MiB. A stream that cannot be measured (a pipe) holds at most 2^26
+// pixels, and its memory grows with the pixels that arrive.
+
 /// The text form of map as a new zero-terminated text (free() it), written as a plain RGB
 /// image whose blue is the pixel: the header `"BYTEMAP{\nP3\n<width> <height>\n255\n"`, then
 /// for each pixel `"  0   0 %3d "` (12 characters), the last space of every sixth pixel and of
 /// the last pixel turned into a line feed, then `"}\n"`. A map of no area gives `"BYTEMAP{}"`
-/// alone. Refuses (null) a null map, a negative side, a map with area but no pixels, or a text
+/// alone. Refuses (null) a null map, a negative side, a map without a pixel block, or a text
 /// too large to allocate.
 char* BYTEMAPToASCII(const BYTEMAP* map);
 /// Reads the text form into a new map the caller owns: finds "BYTEMAP", then "{", then
@@ -79,8 +84,8 @@ char* BYTEMAPToASCII(const BYTEMAP* map);
 /// after each) and skips the maximum; then three numbers a pixel, each after skipping
 /// non-digits, stored as (r + g + b) / 3 & 0xFF. So a map's own text reads back divided by 3
 /// (200 comes back as 66). A header of no area gives a map of no area. Refuses (null): null
-/// text, a missing mark, width * height > INT32_MAX, text too short for the pixels or ending
-/// before the last number.
+/// text, a missing mark, width * height > INT32_MAX, text that ends inside the header, text
+/// too short for the pixels or ending before the last number.
 BYTEMAP* BYTEMAPFromASCII(const char* text);
 /// Writes map to path (created or truncated) as a raw PGM: `"P5\n<width> <height>\n255\n"`,
 /// then the pixel bytes unchanged. Returns 1 only when every byte was written and the file
@@ -120,9 +125,8 @@ void BYTEMAPDarken(BYTEMAP* map, int32_t amount);
 /// that differ.
 void BYTEMAPAnd(const BYTEMAP* mask, BYTEMAP* target);
 /// The points of the line from (x0, y0) to (x1, y1), exactly as IMGLinePoints gives them: a
-/// new malloc'ed list (free() it), element 0 = 2N + 2, then x and y of the N + 1 points. Null
-/// when N is above 1073741822 or the list cannot be allocated; unlike the rest of the module
-/// this prints nothing.
+/// new malloc'ed list (free() it), element 0 = 2N + 2, then x and y of the N + 1 points.
+/// Refuses (null, reported) when N is above 1073741822 or the list cannot be allocated.
 int32_t* BYTEMAPLinePoints(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 
 // Scaling and rotation.

@@ -88,19 +88,26 @@ void IMGError();
 
 // Text form and PNM files. IMGParsePNM reads at most `size` bytes from `data`.
 
+// The readers refuse input that ends early, a file stream that reports a read error, and
+// endless input: a PNM header longer than 1 MiB, or in plain pixel data a separator or a
+// number longer than 1 MiB. A stream that cannot be measured (a pipe) holds at most 2^26
+// pixels, and its memory grows with the pixels that arrive.
+
 /// The text form of image as a new zero-terminated text (free() it): the header
 /// `"IMG{\nP3\n<width> <height>\n255\n"`, then red, green and blue of each pixel in storage
 /// order, each as `"%3d "` (12 characters a pixel, top byte dropped), the last space of every
 /// sixth pixel and of the last pixel turned into a line feed, then `"}\n"`. An image of no
-/// area gives `"IMG{}"` alone, which IMGFromASCII refuses. Refuses (null) a null image, a
-/// negative side, an image with area but no pixels, or a text too large to allocate.
+/// area that has a pixel block gives `"IMG{}"` alone, which IMGFromASCII refuses. Refuses
+/// (null) a null image, a negative side, an image without a pixel block, or a text too large
+/// to allocate.
 char* IMGToASCII(const IMG* image);
 /// Reads the text form into a new image the caller owns. Finds "IMG", then "{", then
 /// `"P3\n"`; reads the width and the height (the digits standing there, one character
 /// skipped after each) and skips the maximum; then three numbers a pixel, each after
 /// skipping non-digits, stored as r * 65536 + g * 256 + b without masking. A header of no area
 /// gives an image of no area. Refuses (null): null text, a missing mark,
-/// width * height > INT32_MAX, text too short for the pixels or ending before the last number.
+/// width * height > INT32_MAX, text that ends inside the header, text too short for the
+/// pixels or ending before the last number.
 IMG* IMGFromASCII(const char* text);
 /// Reads the PNM file at path (see the file comment) into a new image the caller owns. The
 /// file reader consumes the byte that ends a header number (it is the one separator before
@@ -158,8 +165,10 @@ void IMGWrapRowOr(const IMG* source, IMG* destination, int32_t srcRow, int32_t d
 /// without pixels, a column outside its image, a destination of height 0.
 void IMGWrapColumn(const IMG* source, IMG* destination, int32_t srcCol, int32_t dstCol,
                    int32_t shift);
-/// target[i] = mask[i] & target[i] for every pixel: a mask pixel 0 clears, 0x00FFFFFF keeps
-/// the colour and clears the top byte. Refuses either image without pixels, sizes that differ.
+/// target[i] = mask[i] & target[i] over the flat blocks, for i below the mask's pixel count,
+/// from the last to the first: a mask pixel 0 clears, 0x00FFFFFF keeps the colour and clears
+/// the top byte; a larger target keeps its remaining pixels. Refuses either image without
+/// pixels, a target with fewer pixels than the mask.
 void IMGAnd(const IMG* mask, IMG* target);
 
 // Scaling, rotation and line points.

@@ -15,6 +15,8 @@ struct ImgTraits {
   static constexpr char kKeyword[] = "IMG";
   static constexpr char kMagic = '6';
   static constexpr size_t kChannels = 3;
+  static constexpr bool kGreyIsByte = false;
+  static constexpr bool kRgbIsWord = true;
 
   static Map* New() { return IMGNew(); }
   static void Resize(Map* image, int32_t width, int32_t height) {

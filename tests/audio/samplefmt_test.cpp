@@ -3,8 +3,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -211,6 +214,36 @@ TEST(SampleRaw, ReadsFromTheCurrentPositionOfAnyStream) {
   EXPECT_EQ(s->capacity, 4096);
   EXPECT_EQ(s->items[2499], (4998 % 256) * 256 + 4999 % 256 - 32768);
   SAMPLEFree(&s);
+}
+
+// fread's 0 is the end of the stream or an error: an error is a failed read, not a short one.
+TEST(SampleRaw, AFailingStreamIsAFailedRead) {
+  struct Cookie {
+    size_t left;
+  };
+  cookie_io_functions_t io{};
+  io.read = [](void* c, char* buffer, size_t size) -> ssize_t {
+    auto* cookie = static_cast<Cookie*>(c);
+    if (cookie->left == 0) {
+      errno = EIO;
+      return -1;
+    }
+    const size_t n = size < cookie->left ? size : cookie->left;
+    memset(buffer, 0x11, n);
+    cookie->left -= n;
+    return ssize_t(n);
+  };
+  for (size_t failAfter : {size_t{0}, size_t{100000}}) {
+    Cookie cookie{failAfter};
+    FILE* f = fopencookie(&cookie, "rb", io);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(Take(SAMPLEReadRaw(f, 16, 'l', 's')), V({-999})) << failAfter;
+    fclose(f);
+  }
+  FILE* written = fopen("/dev/null", "wb");  // open for writing only
+  ASSERT_NE(written, nullptr);
+  EXPECT_EQ(Take(SAMPLEReadRaw(written, 8, 'l', 's')), V({-999}));
+  fclose(written);
 }
 
 TEST(SampleRaw, WritesClampedAtEachWidth) {

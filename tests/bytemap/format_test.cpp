@@ -128,10 +128,13 @@ TEST(BytemapText, RefusesMissingKeywordsShortAndOversizedText) {
                           "BYTEMAP{\nP3\n2 1\n255\n1 2 3 4 5        \n",
                           "BYTEMAP{\nP3\n70000 70000\n255\n1 2 3\n",
                           "BYTEMAP{\nP3\n99999999999999999999 1\n255\n1 2 3\n",
-                          "BYTEMAP{\nP3\n3000 3000\n255\n1 2 3 4 5 6 7 8 9\n"}) {
+                          "BYTEMAP{\nP3\n3000 3000\n255\n1 2 3 4 5 6 7 8 9\n",
+                          // ends inside the header
+                          "BYTEMAP{\nP3\n2", "BYTEMAP{\nP3\n 4\n255"}) {
     EXPECT_EQ(Printing(kError, [&] { return BYTEMAPFromASCII(bad); }), nullptr) << bad;
   }
   EXPECT_EQ(Printing(kError, [] { return BYTEMAPFromASCII(nullptr); }), nullptr);
+  EXPECT_EQ(Printing(kError, [] { return BYTEMAPReadPNM("/dev/zero"); }), nullptr);
 }
 
 TEST(BytemapPnm, SampleMappingOfEveryType) {
@@ -176,6 +179,20 @@ TEST(BytemapPnm, BitmapWidthFileVersusMemory) {
   EXPECT_EQ(memory->pixels[15], 255);
   EXPECT_EQ(memory->pixels[16], 255);
   EXPECT_EQ(memory->pixels[16 + 9], 255);
+
+  // Many rows of 5 bytes, more than the file reader takes at once, so rows straddle its
+  // reads: each row's first 33 pixels agree with memory's 40-wide rows.
+  std::string tall = "P4 33 10000\n";
+  for (int i = 0; i < 5 * 10000; ++i) tall += static_cast<char>(i * 37 + i / 5);
+  auto tallFile = ReadFile(tall);
+  auto tallMemory = Parse(tall);
+  ASSERT_TRUE(tallFile && tallMemory);
+  ASSERT_EQ(tallMemory->width, 40);
+  bool same = true;
+  for (int y = 0; y < 10000; ++y)
+    for (int x = 0; x < 33; ++x)
+      same = same && tallFile->pixels[y * 33 + x] == tallMemory->pixels[y * 40 + x];
+  EXPECT_TRUE(same);
 
   // P1: whole numbers in a file, single digits in memory (rows rounded up to 8).
   auto numbers = ReadFile("P1 3 1\n010 1 0\n");
