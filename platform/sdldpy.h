@@ -68,10 +68,10 @@ void SDLDPYSetMode(SDLDPY* display, int32_t width, int32_t height);
 /// (a refused mode, or SDL's video shut down), an image without pixels or wider than 16383, a
 /// corner of no area, SDL failing to make a surface.
 void SDLDPYShowIMG(SDLDPY* display, const IMG* image);
-/// Presents image without a copy, by lending its pixel block to the screen surface for the
-/// flip. Only for an image of exactly the display's size on a screen that stores 0x00RRGGBB
-/// words in 4 bytes with rows exactly 4 * width bytes long; refuses anything else, showing
-/// nothing.
+/// Presents image by putting its words into the screen surface's memory as one run, with no
+/// conversion (a pixel block lent to the screen surface is shown by neither SDL 1.2 library).
+/// Only for an image of exactly the display's size on a screen that stores 0x00RRGGBB words
+/// in 4 bytes with rows exactly 4 * width bytes long; refuses anything else, showing nothing.
 void SDLDPYFlipIMG(SDLDPY* display, const IMG* image);
 /// Presents image by copying its rows into the screen surface. Only for an image of exactly
 /// the display's size on a screen that stores 0x00RRGGBB words in 4 bytes (any row length);
