@@ -10,6 +10,7 @@
 // rotations) compare fairly.
 #pragma once
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -28,7 +29,9 @@ struct Timing {
 
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
-  using ConsoleReporter::ConsoleReporter;
+  // Colours only on a terminal, as Google Benchmark's own console reporter does by default.
+  MedianReporter() : MedianReporter(isatty(fileno(stdout)) ? OO_Defaults : OO_Tabular) {}
+  explicit MedianReporter(OutputOptions options) : ConsoleReporter(options) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
