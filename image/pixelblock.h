@@ -88,20 +88,32 @@ void Free(Rec** handle) {
   *handle = nullptr;
 }
 
+// The same result as a new record resized to the source's size and filled from it, and the
+// same single report when that would fail, but without the new record's 16 x 16 block and
+// without zero-filling memory that is written at once: every field of the record is set,
+// and the block is filled from the source (only the one element of an empty record's block
+// is not written, and that one is zeroed).
 template <class Rec, void (*Report)()>
 Rec* Copy(const Rec* source) {
   if (!HasPixels(source)) {
     Report();
     return nullptr;
   }
-  Rec* copy = New<Rec, Report>();
-  if (copy == nullptr) return nullptr;
-  Resize<Rec, Report>(copy, source->width, source->height);
-  if (copy->pixels == nullptr) {
-    Free<Rec, Report>(&copy);
+  const std::optional<int32_t> n = PixelCount(source->width, source->height);
+  static_assert(sizeof(Rec) == sizeof(int32_t) * 2 + sizeof(Pixel<Rec>*),
+                "the record holds its two sides and its block and nothing else");
+  Rec* copy = static_cast<Rec*>(malloc(sizeof(Rec)));
+  Pixel<Rec>* block = nullptr;
+  if (copy != nullptr && n)
+    block = *n > 0 ? static_cast<Pixel<Rec>*>(malloc(size_t(*n) * sizeof(Pixel<Rec>)))
+                   : AllocateBlock<Rec>(0);
+  if (block == nullptr) {
+    free(copy);
+    Report();
     return nullptr;
   }
-  memcpy(copy->pixels, source->pixels, Count(source) * sizeof(Pixel<Rec>));
+  *copy = Rec{source->width, source->height, block};
+  memcpy(block, source->pixels, size_t(*n) * sizeof(Pixel<Rec>));
   return copy;
 }
 

@@ -148,6 +148,19 @@ TEST(ImgCore, CopyEqualAndCopyPixels) {
 
   EXPECT_EQ(Printed([&] { EXPECT_EQ(IMGEqual(a.p, nullptr), 0); }), "IMG error\n");
   EXPECT_EQ(Printed([] { EXPECT_EQ(IMGCopy(nullptr), nullptr); }), "IMG error\n");
+  // An empty image copies to an empty image that still has a block; a record whose sides
+  // were set by hand past what a block can hold is refused with one report, nothing read.
+  Image empty(0, 0);
+  IMG* e = nullptr;
+  EXPECT_EQ(Printed([&] { e = IMGCopy(empty.p); }), "");
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->width, 0);
+  EXPECT_EQ(e->height, 0);
+  EXPECT_NE(e->pixels, nullptr);
+  IMGFree(&e);
+  uint32_t word = 7;
+  IMG huge{65536, 65536, &word};
+  EXPECT_EQ(Printed([&] { EXPECT_EQ(IMGCopy(&huge), nullptr); }), "IMG error\n");
 }
 
 TEST(ImgCore, ClearTouchesOnlyTheBlock) {
