@@ -97,6 +97,13 @@ TEST(ImgCore, FillRectLiesWhollyInsideOrIsRefused) {
     EXPECT_EQ(Printed([&] { IMGDrawRect(img.p, r[0], r[1], r[2], r[3], 5); }), "IMG error\n");
   }
   EXPECT_EQ(Count(img.p, 5), 0);
+  // A full-width band fills exactly its rows, however its length falls on the fill's pieces.
+  IMGFillRect(img.p, 0, 10, 256, 37, 4);
+  EXPECT_EQ(Count(img.p, 4), 256 * 37);
+  EXPECT_EQ(img.at(255, 9), 0u);
+  EXPECT_EQ(img.at(0, 10), 4u);
+  EXPECT_EQ(img.at(255, 46), 4u);
+  EXPECT_EQ(img.at(0, 47), 0u);
   IMGFillRect(img.p, 0, 0, 256, 256, 3);
   EXPECT_EQ(Count(img.p, 3), 256 * 256);
 }
