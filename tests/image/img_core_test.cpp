@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "image/img.h"
 #include "support/k8test.h"
@@ -133,6 +134,23 @@ TEST(ImgCore, DarkenUsesTheLowByteAndStopsAtZero) {
   for (int i = 0; i < 32; ++i) IMGDarken(img.p, 8);
   EXPECT_EQ(img.at(0, 0), 0u);
   EXPECT_EQ(Printed([] { IMGDarken(nullptr, 1); }), "IMG error\n");
+  // Every channel of a picture of odd size (whole pieces of the pass and a rest), each
+  // against its own subtraction.
+  Image big(37, 3);
+  for (uint32_t amount : {0u, 1u, 8u, 0x7Fu, 0xFFu, 0x1F0u}) {
+    std::vector<uint32_t> before(37 * 3);
+    for (size_t i = 0; i < before.size(); ++i)
+      before[i] = big.p->pixels[i] = static_cast<uint32_t>(i * 2654435761u + amount);
+    IMGDarken(big.p, amount);
+    for (size_t i = 0; i < before.size(); ++i) {
+      uint32_t expect = 0;
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int channel = static_cast<int>(before[i] >> shift & 0xFF) - int(amount & 0xFF);
+        expect |= static_cast<uint32_t>(channel > 0 ? channel : 0) << shift;
+      }
+      ASSERT_EQ(big.p->pixels[i], expect) << "pixel " << i << ", amount " << amount;
+    }
+  }
 }
 
 TEST(ImgCore, CopyEqualAndCopyPixels) {
