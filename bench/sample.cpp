@@ -68,11 +68,16 @@ void Apply(SAMPLE* s, int64_t op) {
   else SAMPLEScale(s, 3);
 }
 
+// The amounts are read at run time, as the SAMPLE operations receive them, so the compiler
+// cannot turn the multiplication into a shift and an addition.
+volatile int32_t amounts[3] = {1, 2, 3};
+
 void Apply(std::vector<int32_t>& v, int64_t op) {
   auto* u = reinterpret_cast<uint32_t*>(v.data());
-  if (op == 0) for (uint32_t& x : std::span(u, v.size())) x <<= 1;
-  else if (op == 1) for (int32_t& x : v) x >>= 2;
-  else for (uint32_t& x : std::span(u, v.size())) x *= 3;
+  const int32_t amount = amounts[op];
+  if (op == 0) for (uint32_t& x : std::span(u, v.size())) x <<= amount;
+  else if (op == 1) for (int32_t& x : v) x >>= amount;
+  else for (uint32_t& x : std::span(u, v.size())) x *= uint32_t(amount);
 }
 
 void BM_SAMPLEOperation(benchmark::State& state) {
