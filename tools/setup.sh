@@ -25,6 +25,7 @@ test=(
 bench=(
   libbenchmark-dev
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
+  libpixman-1-dev libstb-dev                     # the strongest counterparts: fills, transforms, image readers
 )
 ci=(clang libclang-rt-14-dev)
 
