@@ -61,11 +61,22 @@ void BM_StdFind(benchmark::State& state) {
 }
 BENCHMARK(BM_StdFind);
 
-// range(0): 0 shift left by 1, 1 shift right by 2, 2 scale by 3.
+// range(0): 0 shift left by 1, 1 shift right by 2, 2 scale by 3, 3 add a second loop (the
+// passes of a music event).
+SAMPLE* Other() {
+  static SAMPLE* other = [] {
+    SAMPLE* s = Loop();
+    for (int32_t i = 0; i < kLength; ++i) s->items[i] = Value(i + 7);
+    return s;
+  }();
+  return other;
+}
+
 void Apply(SAMPLE* s, int64_t op) {
   if (op == 0) SAMPLEShiftLeft(s, 1);
   else if (op == 1) SAMPLEShiftRight(s, 2);
-  else SAMPLEScale(s, 3);
+  else if (op == 2) SAMPLEScale(s, 3);
+  else SAMPLEAdd(s, Other());
 }
 
 // The amounts are read at run time, as the SAMPLE operations receive them, so the compiler
@@ -74,6 +85,11 @@ volatile int32_t amounts[3] = {1, 2, 3};
 
 void Apply(std::vector<int32_t>& v, int64_t op) {
   auto* u = reinterpret_cast<uint32_t*>(v.data());
+  if (op == 3) {
+    const auto* o = reinterpret_cast<const uint32_t*>(Other()->items);
+    for (size_t i = 0; i < v.size(); ++i) u[i] += o[i];
+    return;
+  }
   const int32_t amount = amounts[op];
   if (op == 0) for (uint32_t& x : std::span(u, v.size())) x <<= amount;
   else if (op == 1) for (int32_t& x : v) x >>= amount;
@@ -90,7 +106,7 @@ void BM_SAMPLEOperation(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kLength);
   SAMPLEFree(&s);
 }
-BENCHMARK(BM_SAMPLEOperation)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(BM_SAMPLEOperation)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
 
 void BM_VectorLoop(benchmark::State& state) {
   std::vector<int32_t> v = Vector();
@@ -110,7 +126,7 @@ void BM_VectorLoop(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * kLength);
 }
-BENCHMARK(BM_VectorLoop)->Arg(0)->Arg(1)->Arg(2);
+BENCHMARK(BM_VectorLoop)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
 
 }  // namespace
 
@@ -124,6 +140,7 @@ int main(int argc, char** argv) {
                                    {"BM_SAMPLEOperation/0", "BM_VectorLoop/0"},
                                    {"BM_SAMPLEOperation/1", "BM_VectorLoop/1"},
                                    {"BM_SAMPLEOperation/2", "BM_VectorLoop/2"},
+                                   {"BM_SAMPLEOperation/3", "BM_VectorLoop/3"},
                                });
   benchmark::Shutdown();
   return 0;
