@@ -149,9 +149,13 @@ void SAMPLEShiftLeft(SAMPLE* sample, int32_t n) {
     SAMPLEError();
     return;
   }
+  // The length and the block are read once: a store through items could otherwise change
+  // sample->length as far as the compiler knows, which would make it re-read the length
+  // every element and keep the loop from becoming vector code.
   const unsigned bits = unsigned(n) & 31u;
-  for (int32_t i = 0; i < sample->length; i++)
-    sample->items[i] = int32_t(uint32_t(sample->items[i]) << bits);
+  int32_t* items = sample->items;
+  const int32_t length = sample->length;
+  for (int32_t i = 0; i < length; i++) items[i] = int32_t(uint32_t(items[i]) << bits);
 }
 
 void SAMPLEShiftRight(SAMPLE* sample, int32_t n) {
@@ -161,7 +165,9 @@ void SAMPLEShiftRight(SAMPLE* sample, int32_t n) {
     return;
   }
   const unsigned bits = unsigned(n) & 31u;
-  for (int32_t i = 0; i < sample->length; i++) sample->items[i] >>= bits;  // arithmetic
+  int32_t* items = sample->items;  // read once, as in SAMPLEShiftLeft
+  const int32_t length = sample->length;
+  for (int32_t i = 0; i < length; i++) items[i] >>= bits;  // arithmetic
 }
 
 namespace {

@@ -373,8 +373,19 @@ int32_t SAMPLEFind(const SAMPLE* sample, int32_t value, int32_t from) {
     SAMPLEError();
     return -1;
   }
-  for (int32_t i = from; i < sample->length; i++)
-    if (sample->items[i] == value) return i;
+  // 32 elements at a time are tested together, a test without an early exit that the
+  // compiler turns into vector compares; the group that holds a match is then searched
+  // element by element for the first one.
+  const int32_t* items = sample->items;
+  const int32_t length = sample->length;
+  int32_t i = from;
+  for (; length - i >= 32; i += 32) {
+    int32_t hits = 0;
+    for (int32_t k = 0; k < 32; k++) hits |= items[i + k] == value;
+    if (hits) break;
+  }
+  for (; i < length; i++)
+    if (items[i] == value) return i;
   return -1;
 }
 
@@ -443,7 +454,10 @@ void SAMPLEReverse(SAMPLE* sample) {
 
 void SAMPLEScale(SAMPLE* sample, int32_t k) {
   if (!SampleValid(sample)) return;
-  for (int32_t i = 0; i < sample->length; i++) sample->items[i] = WrapMul(sample->items[i], k);
+  // Length and block read once, so that the loop becomes vector code (see SAMPLEShiftLeft).
+  int32_t* items = sample->items;
+  const int32_t length = sample->length;
+  for (int32_t i = 0; i < length; i++) items[i] = WrapMul(items[i], k);
 }
 
 void SAMPLEMultiply(SAMPLE* a, const SAMPLE* b) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/sdlsnd.h"
+#include "bench/ratios.h"
 
 namespace {
 
@@ -233,21 +234,9 @@ BENCHMARK(BM_LibsndfileWriteRaw)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  struct Collector : benchmark::ConsoleReporter {
-    double ours = 0, theirs = 0;
-    void ReportRuns(const std::vector<Run>& runs) override {
-      for (const Run& run : runs) {
-        const std::string name = run.benchmark_name();
-        if (name.find("BM_SAMPLEReadRaw") == 0) ours = run.GetAdjustedRealTime();
-        if (name.find("BM_LibsndfileReadRaw") == 0) theirs = run.GetAdjustedRealTime();
-      }
-      ConsoleReporter::ReportRuns(runs);
-    }
-  } reporter;
+  bench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  if (reporter.ours > 0 && reporter.theirs > 0)
-    printf("SAMPLEReadRaw / libsndfile time ratio: %.2f (below 1: SAMPLEReadRaw is faster)\n",
-           reporter.ours / reporter.theirs);
+  bench::PrintRatios(reporter, {{"BM_SAMPLEReadRaw", "BM_LibsndfileReadRaw"}});
   benchmark::Shutdown();
   return 0;
 }

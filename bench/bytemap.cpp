@@ -4,13 +4,10 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
-#include <map>
-#include <string>
-#include <vector>
 
 #include "audio/palette.h"
+#include "bench/ratios.h"
 #include "bytemap/bytemap.h"
 
 namespace {
@@ -87,30 +84,14 @@ void BM_BYTEMAPAdd(benchmark::State& state) {
 }
 BENCHMARK(BM_BYTEMAPAdd);
 
-// Prints ours against SDL's as a ratio after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const double ours = times_["BM_BYTEMAPToIMG"], theirs = times_["BM_SDL_BlitPalettisedTo32"];
-    if (ours > 0 && theirs > 0)
-      std::printf("BYTEMAPToIMG / SDL_BlitSurface 8->32: %.2f\n", ours / theirs);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  bench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  bench::PrintRatios(reporter, {{"BM_BYTEMAPToIMG", "BM_SDL_BlitPalettisedTo32"}});
   benchmark::Shutdown();
   return 0;
 }

@@ -9,10 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <string>
-#include <vector>
 
+#include "bench/ratios.h"
 #include "image/font.h"
 #include "image/img.h"
 
@@ -101,31 +99,17 @@ void BM_UnpackSheetFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_UnpackSheetFloor);
 
-// Keeps the time per iteration of every run for the ratios printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> nanos;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.iterations > 0) nanos[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Ratio(const char* ours, const char* theirs, const char* what) {
-    if (nanos.count(ours) && nanos.count(theirs) && nanos[theirs] > 0)
-      std::printf("%-44s %6.2f (below 1: ours is faster)\n", what, nanos[ours] / nanos[theirs]);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) std::printf("SDL_Init: %s\n", SDL_GetError());
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  bench::MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.Ratio("BM_FontDrawString", "BM_SDLBlitString", "FONTDrawString / SDL_BlitSurface line:");
-  reporter.Ratio("BM_ParseSheet", "BM_UnpackSheetFloor", "IMGParsePNM sheet / bare unpacking:");
+  bench::PrintRatios(reporter, {{"BM_FontDrawString", "BM_SDLBlitString"},
+                                {"BM_ParseSheet", "BM_UnpackSheetFloor"}});
   benchmark::Shutdown();
   SDL_Quit();
   return 0;

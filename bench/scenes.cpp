@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/random.h"
+#include "bench/ratios.h"
 #include "demo/demo.h"
 
 namespace {
@@ -118,35 +119,23 @@ void BM_Scene4Frame(benchmark::State& state) {
 }
 BENCHMARK(BM_Scene4Frame);
 
-// The console table, then each benchmark's CPU time per frame as a share of 20 ms.
-class BudgetReporter : public benchmark::ConsoleReporter {
- public:
-  BudgetReporter() : ConsoleReporter(OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        shares_.push_back({run.benchmark_name(), run.cpu_accumulated_time / run.iterations});
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nShare of the 20 ms frame budget (CPU time per frame):\n");
-    for (const auto& [name, seconds] : shares_)
-      std::printf("  %-28s %9.3f ms  %6.2f %%\n", name.c_str(), seconds * 1e3,
-                  seconds / 0.020 * 100.0);
-  }
-
- private:
-  std::vector<std::pair<std::string, double>> shares_;
-};
+// After the console table, each scene's median CPU time per frame as a share of 20 ms.
+void PrintBudget(const bench::MedianReporter& reporter) {
+  std::printf("\nShare of the 20 ms frame budget (CPU time per frame):\n");
+  for (const std::string& name : reporter.Names())
+    if (auto t = reporter.Median(name))
+      std::printf("  %-28s %9.3f ms  %6.2f %%\n", name.c_str(), t->seconds * 1e3,
+                  t->seconds / 0.020 * 100.0);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  BudgetReporter reporter;
+  bench::MedianReporter reporter(benchmark::ConsoleReporter::OO_Tabular);
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  PrintBudget(reporter);
   benchmark::Shutdown();
   return 0;
 }

@@ -7,7 +7,12 @@
 namespace {
 
 // Both halved (rounding down) before the sum: at most 254, and two odd values lose a unit.
-uint8_t AverageBytes(uint8_t s, uint8_t d) { return static_cast<uint8_t>((s >> 1) + (d >> 1)); }
+// Computed as the rounded-up mean less the unit that rounding up adds when either value is
+// odd: (s >> 1) + (d >> 1) is exactly that, and processors have one instruction for the
+// rounded-up mean of bytes, where they have no byte shift.
+uint8_t AverageBytes(uint8_t s, uint8_t d) {
+  return static_cast<uint8_t>(((unsigned(s) + d + 1) >> 1) - ((s | d) & 1u));
+}
 
 void ReportUnless(bool ok) {
   if (!ok) BYTEMAPError();
@@ -21,7 +26,7 @@ void BYTEMAPBlit(const BYTEMAP* source, BYTEMAP* destination, int32_t srcX, int3
 }
 
 void BYTEMAPBlend(const BYTEMAP* source, BYTEMAP* destination, int32_t x, int32_t y) {
-  ReportUnless(raster::Blend(source, destination, x, y, AverageBytes));
+  ReportUnless(raster::Blend<AverageBytes>(source, destination, x, y));
 }
 
 void BYTEMAPBlitSpaced(const BYTEMAP* source, BYTEMAP* destination, int32_t srcX, int32_t srcY,

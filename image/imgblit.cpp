@@ -24,7 +24,7 @@ void IMGBlit(const IMG* source, IMG* destination, int32_t srcX, int32_t srcY, in
 }
 
 void IMGBlend(const IMG* source, IMG* destination, int32_t x, int32_t y) {
-  ReportUnless(raster::Blend(source, destination, x, y, AverageWords));
+  ReportUnless(raster::Blend<AverageWords>(source, destination, x, y));
 }
 
 void IMGBlitSpaced(const IMG* source, IMG* destination, int32_t srcX, int32_t srcY,

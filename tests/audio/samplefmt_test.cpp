@@ -326,6 +326,19 @@ TEST(SampleAnalysis, FindMatchAndBestShift) {
   EXPECT_EQ(SAMPLEFind(a, 3, 3), -1);
   EXPECT_EQ(SAMPLEFind(a, 1, 4), -1);
   EXPECT_EQ(SAMPLEFind(a, 1, -1), -1);
+  {  // A long SAMPLE, searched in groups: the first match from every start, or none.
+    SAMPLE* s = SAMPLENew();
+    SAMPLEResize(s, 100);
+    for (int32_t i = 0; i < 100; i++) s->items[i] = i % 37 == 5 ? 9 : i;
+    for (int32_t from = 0; from < 100; from++)
+      for (int32_t value : {9, 0, 99, 64, -1}) {
+        int32_t expect = -1;
+        for (int32_t i = from; i < 100 && expect < 0; i++)
+          if (s->items[i] == value) expect = i;
+        ASSERT_EQ(SAMPLEFind(s, value, from), expect) << value << " from " << from;
+      }
+    SAMPLEFree(&s);
+  }
   EXPECT_EQ(SAMPLEMatchCount(a, b, 2), 2);
   EXPECT_EQ(SAMPLEMatchCount(a, b, 3), 0);
   EXPECT_EQ(SAMPLEMatchCount(b, a, -2), 2);  // a's 3, 4 against b's 3, 4

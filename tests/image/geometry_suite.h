@@ -139,6 +139,25 @@ TYPED_TEST_P(Geometry, BlitClipsAtEveryEdgeWithoutMovingPixels) {
     ASSERT_EQ(d.all(), expect.all()) << a[0] << "," << a[1] << " -> " << a[2] << "," << a[3]
                                      << " " << w << "x" << h;
   }
+  // Rows long enough to be copied in vector steps, half of them within one record whose two
+  // areas overlap (every fourth as wide as the record, so whole rows run on as one): the
+  // pixels still move one by one, top row first and left to right.
+  for (int n = 0; n < 800; ++n) {
+    const bool onto = n % 2 == 1, whole = n % 4 == 1;
+    Pic<T> s(1 + rng() % 80, 1 + rng() % 6), d(1 + rng() % 80, 1 + rng() % 6);
+    Pic<T> expect(d.p->width, d.p->height);
+    s.Random(rng);
+    d.Random(rng);
+    for (int i = 0; i < d.p->width * d.p->height; ++i) expect.p->pixels[i] = d.p->pixels[i];
+    int a[4] = {int(rng() % 41) - 20, int(rng() % 5) - 2, int(rng() % 41) - 20,
+                int(rng() % 5) - 2};
+    int w = rng() % 90, h = rng() % 8;
+    if (whole) a[0] = a[2] = 0, w = d.p->width;
+    T::Blit((onto ? d : s).p, d.p, a[0], a[1], a[2], a[3], w, h);
+    ReferenceBlit(onto ? expect : s, expect, a[0], a[1], a[2], a[3], w, h);
+    ASSERT_EQ(d.all(), expect.all()) << n << ": " << a[0] << "," << a[1] << " -> " << a[2]
+                                     << "," << a[3] << " " << w << "x" << h;
+  }
 }
 
 TYPED_TEST_P(Geometry, BlitSkipsZeroAndDrawsNothingWhenOff) {
@@ -190,6 +209,25 @@ TYPED_TEST_P(Geometry, BlendAveragesInsideTheClippedArea) {
       EXPECT_EQ(Printed([&] { T::Blend(s.p, d.p, x, y); }), "");
       ASSERT_EQ(d.all(), expect.all()) << x << "," << y;
     }
+  // Wide pictures, blended in vector steps, and a picture laid over itself a few rows or
+  // columns on, where each pixel must be read before the blend reaches it.
+  for (int n = 0; n < 400; ++n) {
+    const bool onto = n % 2 == 1;
+    Pic<T> s(1 + rng() % 80, 1 + rng() % 5), d(1 + rng() % 80, 1 + rng() % 5);
+    Pic<T> expect(d.p->width, d.p->height);
+    s.Random(rng);
+    d.Random(rng);
+    for (int i = 0; i < d.p->width * d.p->height; ++i) expect.p->pixels[i] = d.p->pixels[i];
+    Pic<T>& from = onto ? expect : s;
+    const int x = n % 3 ? int(rng() % 21) - 10 : 0, y = int(rng() % 7) - 3;
+    for (int j = 0; j < from.p->height; ++j)
+      for (int i = 0; i < from.p->width; ++i)
+        if (x + i >= 0 && x + i < d.p->width && y + j >= 0 && y + j < d.p->height &&
+            from.at(i, j))
+          expect.at(x + i, y + j) = T::Average(from.at(i, j), expect.at(x + i, y + j));
+    T::Blend((onto ? d : s).p, d.p, x, y);
+    ASSERT_EQ(d.all(), expect.all()) << n << ": " << x << "," << y;
+  }
   typename T::Rec bare{2, 2, nullptr};
   EXPECT_EQ(Printed([&] { T::Blend(nullptr, dst.p, 0, 0); }), T::kReport);
   EXPECT_EQ(Printed([&] { T::Blend(&bare, dst.p, 0, 0); }), T::kReport);

@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "image/img.h"
 #include "support/k8test.h"
@@ -97,6 +98,13 @@ TEST(ImgCore, FillRectLiesWhollyInsideOrIsRefused) {
     EXPECT_EQ(Printed([&] { IMGDrawRect(img.p, r[0], r[1], r[2], r[3], 5); }), "IMG error\n");
   }
   EXPECT_EQ(Count(img.p, 5), 0);
+  // A full-width band fills exactly its rows, however its length falls on the fill's pieces.
+  IMGFillRect(img.p, 0, 10, 256, 37, 4);
+  EXPECT_EQ(Count(img.p, 4), 256 * 37);
+  EXPECT_EQ(img.at(255, 9), 0u);
+  EXPECT_EQ(img.at(0, 10), 4u);
+  EXPECT_EQ(img.at(255, 46), 4u);
+  EXPECT_EQ(img.at(0, 47), 0u);
   IMGFillRect(img.p, 0, 0, 256, 256, 3);
   EXPECT_EQ(Count(img.p, 3), 256 * 256);
 }
@@ -126,6 +134,23 @@ TEST(ImgCore, DarkenUsesTheLowByteAndStopsAtZero) {
   for (int i = 0; i < 32; ++i) IMGDarken(img.p, 8);
   EXPECT_EQ(img.at(0, 0), 0u);
   EXPECT_EQ(Printed([] { IMGDarken(nullptr, 1); }), "IMG error\n");
+  // Every channel of a picture of odd size (whole pieces of the pass and a rest), each
+  // against its own subtraction.
+  Image big(37, 3);
+  for (uint32_t amount : {0u, 1u, 8u, 0x7Fu, 0xFFu, 0x1F0u}) {
+    std::vector<uint32_t> before(37 * 3);
+    for (size_t i = 0; i < before.size(); ++i)
+      before[i] = big.p->pixels[i] = static_cast<uint32_t>(i * 2654435761u + amount);
+    IMGDarken(big.p, amount);
+    for (size_t i = 0; i < before.size(); ++i) {
+      uint32_t expect = 0;
+      for (int shift = 0; shift < 24; shift += 8) {
+        const int channel = static_cast<int>(before[i] >> shift & 0xFF) - int(amount & 0xFF);
+        expect |= static_cast<uint32_t>(channel > 0 ? channel : 0) << shift;
+      }
+      ASSERT_EQ(big.p->pixels[i], expect) << "pixel " << i << ", amount " << amount;
+    }
+  }
 }
 
 TEST(ImgCore, CopyEqualAndCopyPixels) {
@@ -148,6 +173,19 @@ TEST(ImgCore, CopyEqualAndCopyPixels) {
 
   EXPECT_EQ(Printed([&] { EXPECT_EQ(IMGEqual(a.p, nullptr), 0); }), "IMG error\n");
   EXPECT_EQ(Printed([] { EXPECT_EQ(IMGCopy(nullptr), nullptr); }), "IMG error\n");
+  // An empty image copies to an empty image that still has a block; a record whose sides
+  // were set by hand past what a block can hold is refused with one report, nothing read.
+  Image empty(0, 0);
+  IMG* e = nullptr;
+  EXPECT_EQ(Printed([&] { e = IMGCopy(empty.p); }), "");
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->width, 0);
+  EXPECT_EQ(e->height, 0);
+  EXPECT_NE(e->pixels, nullptr);
+  IMGFree(&e);
+  uint32_t word = 7;
+  IMG huge{65536, 65536, &word};
+  EXPECT_EQ(Printed([&] { EXPECT_EQ(IMGCopy(&huge), nullptr); }), "IMG error\n");
 }
 
 TEST(ImgCore, ClearTouchesOnlyTheBlock) {
