@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/ratios.h"
 #include "bytemap/bytemap.h"
 #include "image/img.h"
 
@@ -235,4 +236,17 @@ BENCHMARK(BM_IMGFromASCII);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// Runs the benchmarks, then prints each reader beside the counterparts that read the same
+// picture.
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  bench::MedianReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  bench::PrintRatios(reporter, {{"BM_IMGParsePNM", "BM_StbLoadPPMToWords"},
+                                {"BM_IMGParsePNM", "BM_SDLLoadBMP"},
+                                {"BM_BYTEMAPParsePNM", "BM_StbLoadPGM"},
+                                {"BM_IMGReadPNMFile", "BM_StbLoadPPMFileToWords"}});
+  benchmark::Shutdown();
+  return 0;
+}
