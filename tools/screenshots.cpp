@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "demo/demo.h"
@@ -67,8 +68,16 @@ void OnFrame() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: screenshots OUTDIR\n");
+  constexpr const char* kUsage = "usage: screenshots OUTDIR\n";
+  if (argc == 2 && (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help"))) {
+    std::printf("%sRuns the demo headless and writes OUTDIR/scene1.ppm .. scene4.ppm, one "
+                "picture of each scene\n(tools/screenshots.sh makes the README's pictures "
+                "from them).\n", kUsage);
+    return 0;
+  }
+  if (argc != 2 || argv[1][0] == '-') {
+    std::fprintf(stderr, "screenshots: %s\n%s",
+                 argc != 2 ? "expects one output directory" : "unknown option", kUsage);
     return 2;
   }
   outDir = argv[1];
