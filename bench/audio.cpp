@@ -233,13 +233,8 @@ BENCHMARK(BM_LibsndfileWriteRaw)->Unit(benchmark::kMillisecond);
 // from one iteration to the next. MALLOC_MMAP_THRESHOLD_=131072 gives both fresh memory, as a
 // single read in a program would have.
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {{"BM_SAMPLEReadRaw", "BM_LibsndfileReadRaw"},
-                                {"BM_SAMPLEReadRaw", "BM_RawReadFloor"},
-                                {"BM_SAMPLEWriteRaw", "BM_LibsndfileWriteRaw"}});
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv,
+                              {{"BM_SAMPLEReadRaw", "BM_LibsndfileReadRaw"},
+                               {"BM_SAMPLEReadRaw", "BM_RawReadFloor"},
+                               {"BM_SAMPLEWriteRaw", "BM_LibsndfileWriteRaw"}});
 }

@@ -232,16 +232,11 @@ BENCHMARK(BM_MallocMemcpy);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {
-                                   {"BM_IMGBlend", "BM_SDLgfx_Mean/4"},
-                                   {"BM_BYTEMAPBlend", "BM_SDLgfx_Mean/1"},
-                                   {"BM_BYTEMAPBlitKeyed", "BM_SDL_BlitKeyed8"},
-                                   {"BM_IMGCopy", "BM_MallocMemcpy"},
-                               });
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv,
+                              {
+                                  {"BM_IMGBlend", "BM_SDLgfx_Mean/4"},
+                                  {"BM_BYTEMAPBlend", "BM_SDLgfx_Mean/1"},
+                                  {"BM_BYTEMAPBlitKeyed", "BM_SDL_BlitKeyed8"},
+                                  {"BM_IMGCopy", "BM_MallocMemcpy"},
+                              });
 }

@@ -87,11 +87,5 @@ BENCHMARK(BM_BYTEMAPAdd);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {{"BM_BYTEMAPToIMG", "BM_SDL_BlitPalettisedTo32"}});
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv, {{"BM_BYTEMAPToIMG", "BM_SDL_BlitPalettisedTo32"}});
 }

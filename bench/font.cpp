@@ -104,13 +104,9 @@ BENCHMARK(BM_UnpackSheetFloor);
 int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) std::printf("SDL_Init: %s\n", SDL_GetError());
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {{"BM_FontDrawString", "BM_SDLBlitString"},
-                                {"BM_ParseSheet", "BM_UnpackSheetFloor"}});
-  benchmark::Shutdown();
+  const int status = bench::RunWithRatios(
+      argc, argv,
+      {{"BM_FontDrawString", "BM_SDLBlitString"}, {"BM_ParseSheet", "BM_UnpackSheetFloor"}});
   SDL_Quit();
-  return 0;
+  return status;
 }

@@ -239,14 +239,9 @@ BENCHMARK(BM_IMGFromASCII);
 // Runs the benchmarks, then prints each reader beside the counterparts that read the same
 // picture.
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {{"BM_IMGParsePNM", "BM_StbLoadPPMToWords"},
-                                {"BM_IMGParsePNM", "BM_SDLLoadBMP"},
-                                {"BM_BYTEMAPParsePNM", "BM_StbLoadPGM"},
-                                {"BM_IMGReadPNMFile", "BM_StbLoadPPMFileToWords"}});
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv,
+                              {{"BM_IMGParsePNM", "BM_StbLoadPPMToWords"},
+                               {"BM_IMGParsePNM", "BM_SDLLoadBMP"},
+                               {"BM_BYTEMAPParsePNM", "BM_StbLoadPGM"},
+                               {"BM_IMGReadPNMFile", "BM_StbLoadPPMFileToWords"}});
 }

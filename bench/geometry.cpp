@@ -238,23 +238,18 @@ BENCHMARK(BM_pixman_Rotate)->Args({256, 32})->Args({256, 8})->Unit(benchmark::kM
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
   // Per result pixel: the rotations' results differ in size.
-  bench::PrintRatios(reporter, {
-                                   {"BM_IMGScale/256/1024", "BM_SDL_SoftStretch/256/1024/32"},
-                                   {"BM_IMGScale/256/1024", "BM_pixman_Scale/256/1024/32"},
-                                   {"BM_IMGScale/1024/256", "BM_SDL_SoftStretch/1024/256/32"},
-                                   {"BM_IMGScale/1024/256", "BM_pixman_Scale/1024/256/32"},
-                                   {"BM_BYTEMAPScale/256/1024", "BM_SDL_SoftStretch/256/1024/8"},
-                                   {"BM_BYTEMAPScale/256/1024", "BM_pixman_Scale/256/1024/8"},
-                                   {"BM_IMGRotate/256", "BM_SDLgfx_rotozoom/256/32"},
-                                   {"BM_IMGRotate/256", "BM_pixman_Rotate/256/32"},
-                                   {"BM_BYTEMAPRotate/256", "BM_SDLgfx_rotozoom/256/8"},
-                                   {"BM_BYTEMAPRotate/256", "BM_pixman_Rotate/256/8"},
-                               });
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv,
+                              {
+                                  {"BM_IMGScale/256/1024", "BM_SDL_SoftStretch/256/1024/32"},
+                                  {"BM_IMGScale/256/1024", "BM_pixman_Scale/256/1024/32"},
+                                  {"BM_IMGScale/1024/256", "BM_SDL_SoftStretch/1024/256/32"},
+                                  {"BM_IMGScale/1024/256", "BM_pixman_Scale/1024/256/32"},
+                                  {"BM_BYTEMAPScale/256/1024", "BM_SDL_SoftStretch/256/1024/8"},
+                                  {"BM_BYTEMAPScale/256/1024", "BM_pixman_Scale/256/1024/8"},
+                                  {"BM_IMGRotate/256", "BM_SDLgfx_rotozoom/256/32"},
+                                  {"BM_IMGRotate/256", "BM_pixman_Rotate/256/32"},
+                                  {"BM_BYTEMAPRotate/256", "BM_SDLgfx_rotozoom/256/8"},
+                                  {"BM_BYTEMAPRotate/256", "BM_pixman_Rotate/256/8"},
+                              });
 }

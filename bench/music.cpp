@@ -104,11 +104,5 @@ BENCHMARK(BM_FusedBlendReference)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {{"BM_MusicStepEvent", "BM_FusedBlendReference"}});
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv, {{"BM_MusicStepEvent", "BM_FusedBlendReference"}});
 }

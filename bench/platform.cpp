@@ -185,18 +185,13 @@ BENCHMARK(BM_pixman_fill)->Arg(1)->Arg(0);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {
-                                   {"BM_SDLDPYShowIMG", "BM_SDL_BlitPreparedSurface"},
-                                   {"BM_IMGDarken", "BM_SDLgfx_SubByte"},
-                                   {"BM_IMGFillRect", "BM_pixman_fill/1"},
-                                   {"BM_IMGFillRect", "BM_SDL_FillRect"},
-                                   {"BM_IMGClear", "BM_pixman_fill/0"},
-                                   {"BM_IMGClear", "BM_SDL_FillRectClear"},
-                               });
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv,
+                              {
+                                  {"BM_SDLDPYShowIMG", "BM_SDL_BlitPreparedSurface"},
+                                  {"BM_IMGDarken", "BM_SDLgfx_SubByte"},
+                                  {"BM_IMGFillRect", "BM_pixman_fill/1"},
+                                  {"BM_IMGFillRect", "BM_SDL_FillRect"},
+                                  {"BM_IMGClear", "BM_pixman_fill/0"},
+                                  {"BM_IMGClear", "BM_SDL_FillRectClear"},
+                              });
 }

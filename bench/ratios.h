@@ -97,4 +97,16 @@ inline void PrintRatios(const MedianReporter& reporter, std::initializer_list<Pa
   }
 }
 
+// The main function of a benchmark program: runs the benchmarks the command line selects, then
+// prints the ratio table of pairs. Returns the program's exit status.
+inline int RunWithRatios(int argc, char** argv, std::initializer_list<Pair> pairs) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  MedianReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  PrintRatios(reporter, pairs);
+  benchmark::Shutdown();
+  return 0;
+}
+
 }  // namespace bench

@@ -131,17 +131,12 @@ BENCHMARK(BM_VectorLoop)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  bench::MedianReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  bench::PrintRatios(reporter, {
-                                   {"BM_SAMPLEFind", "BM_StdFind"},
-                                   {"BM_SAMPLEOperation/0", "BM_VectorLoop/0"},
-                                   {"BM_SAMPLEOperation/1", "BM_VectorLoop/1"},
-                                   {"BM_SAMPLEOperation/2", "BM_VectorLoop/2"},
-                                   {"BM_SAMPLEOperation/3", "BM_VectorLoop/3"},
-                               });
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv,
+                              {
+                                  {"BM_SAMPLEFind", "BM_StdFind"},
+                                  {"BM_SAMPLEOperation/0", "BM_VectorLoop/0"},
+                                  {"BM_SAMPLEOperation/1", "BM_VectorLoop/1"},
+                                  {"BM_SAMPLEOperation/2", "BM_VectorLoop/2"},
+                                  {"BM_SAMPLEOperation/3", "BM_VectorLoop/3"},
+                              });
 }
