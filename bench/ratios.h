@@ -27,6 +27,16 @@ struct Timing {
   double itemsPerSecond = 0;  // 0 when the benchmark counts no items
 };
 
+// Whether a run was stopped by an error (or skipped). Google Benchmark 1.7 (Debian 12) says so
+// in `error_occurred`; 1.8 and later (Debian 13) replaced it with `skipped`.
+template <typename Run>
+bool Failed(const Run& run) {
+  if constexpr (requires { run.skipped; })
+    return static_cast<bool>(run.skipped);
+  else
+    return run.error_occurred;
+}
+
 class MedianReporter : public benchmark::ConsoleReporter {
  public:
   // Colours only on a terminal, as Google Benchmark's own console reporter does by default.
@@ -35,7 +45,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
-      if (run.error_occurred || run.iterations <= 0) continue;
+      if (Failed(run) || run.iterations <= 0) continue;
       const std::string name = run.run_name.str();
       if (!seen_.count(name)) {
         seen_[name] = true;

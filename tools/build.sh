@@ -33,8 +33,9 @@ fi
 
 build="${K8_BUILD_DIR:-$root/build}"
 jobs="$(nproc 2>/dev/null || echo 2)"
+mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE="${K8_BUILD_TYPE:-RelWithDebInfo}" \
-  -DK8_SANITIZE="${K8_SANITIZE:-}" ${K8_CMAKE_ARGS:-} > "$build.configure.log" 2>&1 ||
-  { cat "$build.configure.log"; echo "tools/build.sh: configuring failed;" \
+  -DK8_SANITIZE="${K8_SANITIZE:-}" ${K8_CMAKE_ARGS:-} > "$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log"; echo "tools/build.sh: configuring failed;" \
       "tools/setup.sh installs what is missing" >&2; exit 1; }
 cmake --build "$build" -j"$jobs" ${targets[@]+"${targets[@]}"}

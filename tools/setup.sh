@@ -29,7 +29,7 @@ bench=(
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
   libpixman-1-dev libstb-dev                     # the strongest counterparts: fills, transforms, image readers
 )
-ci=(clang libclang-rt-14-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
+ci=(clang libclang-rt-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
 # packages. Debian's npm only when no npm is there: a node from elsewhere brings its own npm,
 # which Debian's would conflict with.

@@ -12,6 +12,9 @@ PROGRAM_PID=""
 WINDOW=""
 
 cleanup() {
+  # A forked subshell that a signal ends before it runs its command runs this trap too; only
+  # the test's own shell may clean up.
+  [[ "$BASHPID" == "$$" ]] || return 0
   [[ -n "$PROGRAM_PID" ]] && kill -9 "$PROGRAM_PID" 2>/dev/null || true
   [[ -n "$XVFB_PID" ]] && kill "$XVFB_PID" 2>/dev/null || true
   rm -rf "$WORK"

@@ -28,6 +28,20 @@ for program in "$KESTREL8" "$KESTREL8_FULLSCREEN"; do
   [[ "$(wc -l < "$WORK/stderr")" == "1" ]] || { cat "$WORK/stderr"; fail "expected one line on standard error"; }
   grep -qi "video" "$WORK/stderr" || fail "the message does not name the video mode: $(cat "$WORK/stderr")"
 done
+# running PID: returns once PID is the program itself. A background command starts with SIGINT
+# ignored, and env restores the default only just before it runs the program: a signal sent
+# before then reaches the shell or env (or is discarded), never the program.
+running() {
+  local target
+  target="$(readlink -f "$KESTREL8")"
+  for _ in $(seq 500); do
+    [[ "$(readlink "/proc/$1/exe" 2>/dev/null)" == "$target" ]] && return 0
+    kill -0 "$1" 2>/dev/null || fail "the program ended before it could be signalled"
+    sleep 0.01
+  done
+  fail "the program did not start within 5 s"
+}
+
 # signalled SIGNAL DELAY ENV...: the program, started with the signal at its default action and
 # the given environment, is sent the signal after DELAY seconds and must end from it.
 signalled() {
@@ -35,6 +49,7 @@ signalled() {
   shift 2
   env --default-signal="$sig" "$@" "$KESTREL8" > "$WORK/stdout" 2> "$WORK/stderr" &
   PROGRAM_PID=$!
+  running "$PROGRAM_PID"
   sleep "$delay"
   kill -"$sig" "$PROGRAM_PID"
   for _ in $(seq 50); do
@@ -52,7 +67,7 @@ signalled() {
 perl -MIO::Socket::UNIX -e '$s = IO::Socket::UNIX->new(Local => $ARGV[0], Listen => 8) or die;
   while (1) { push @c, $s->accept }' "$WORK/mute" &
 MUTE_PID=$!
-trap 'kill "$MUTE_PID" 2>/dev/null || true; cleanup' EXIT
+trap '[[ "$BASHPID" == "$$" ]] && kill "$MUTE_PID" 2>/dev/null; cleanup' EXIT
 for _ in $(seq 50); do [[ -S "$WORK/mute" ]] && break; sleep 0.1; done
 
 compat=/usr/lib/x86_64-linux-gnu/sdl12-compat
@@ -65,6 +80,7 @@ for lib in "" $([[ -e "$compat/libSDL-1.2.so.0" ]] && echo "$compat"); do
   signalled TERM 1 "${run[@]}" SDL_AUDIODRIVER=pulse PULSE_SERVER="unix:$WORK/mute"
   env --ignore-signal=TERM "${run[@]}" "$KESTREL8" > /dev/null 2>&1 &
   PROGRAM_PID=$!
+  running "$PROGRAM_PID"
   sleep 0.3
   kill -TERM "$PROGRAM_PID"
   sleep 1

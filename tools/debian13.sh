@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# Proves the README's commands on Debian 13 ("trixie") from a Debian 12 machine, or any Debian
+# with debootstrap: a minimal Debian 13 root is made with debootstrap from the package archive
+# the machine's own apt sources name, kept in a cache folder outside the source tree and reused,
+# and commands run inside it on a clean export of the tree, as a new user would run them.
+#
+# Each run happens in private mount and process namespaces: the root's /proc, /sys and /dev
+# disappear with them, and every process started inside ends when the run does, whatever way
+# it ends. Needs root (or sudo).
+set -euo pipefail
+tree="$(cd "$(dirname "$0")/.." && pwd)"
+me="tools/debian13.sh"
+cache="${K8_DEBIAN13_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kestrel8/debian13}"
+rootfs="$cache/root"
+stamp="$cache/root.made"
+max_age_days=7     # a root older than this is made again, so it follows the release's updates
+suite=trixie
+inside=/root/kestrel8  # where the tree's export sits in the root
+
+usage() {
+  cat <<'TEXT'
+Usage: tools/debian13.sh [root | run COMMAND | ci | --help]
+Runs KESTREL8's commands on Debian 13 inside a chroot made with debootstrap and cached in
+${XDG_CACHE_HOME:-~/.cache}/kestrel8/debian13 (or $K8_DEBIAN13_CACHE); needs root or sudo.
+  root         make the Debian 13 root if it is missing, unfinished or older than 7 days; print its path
+  run COMMAND  copy a clean export of the tree (the files git tracks, as they are in the working
+               tree) to /root/kestrel8 in the root and run COMMAND there with bash
+  ci           what CI proves there: the README's two commands (tools/run.sh for a few seconds
+               with SDL's dummy drivers, tools/test.sh) and tools/web.sh test
+  --help       this text
+TEXT
+}
+
+fail() { echo "$me: $*" >&2; exit 1; }
+
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo > /dev/null || fail "needs root, or sudo"
+  as_root=(sudo)
+fi
+
+# The Debian archive the machine's own apt sources name (deb822 or one-line form), leaving out
+# the security archive and other vendors' repositories.
+archive() {
+  local uri
+  uri="$( (awk '/^URIs:/ { for (i = 2; i <= NF; i++) print $i }' /etc/apt/sources.list.d/*.sources
+           awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /:\/\//) { print $i; break } }' \
+             /etc/apt/sources.list /etc/apt/sources.list.d/*.list) 2>/dev/null |
+          grep -E '/debian/?$' | head -1)"
+  echo "${uri:-http://deb.debian.org/debian}"
+}
+
+fresh() {
+  [[ -f "$stamp" && -x "$rootfs/bin/bash" ]] &&
+    [[ -z "$(find "$stamp" -mtime +"$max_age_days" 2>/dev/null)" ]]
+}
+
+make_root() {
+  fresh && return 0
+  command -v debootstrap > /dev/null ||
+    { echo "Installing debootstrap"; "${as_root[@]}" apt-get install -y -qq debootstrap > /dev/null; }
+  local mirror next="$cache/root.new"
+  mirror="$(archive)"
+  echo "Making a Debian 13 root from $mirror in $rootfs (a few minutes, once a week)"
+  "${as_root[@]}" mkdir -p "$cache"
+  "${as_root[@]}" rm -rf "$next"
+  "${as_root[@]}" debootstrap --variant=minbase --include=ca-certificates "$suite" "$next" \
+    "$mirror" > "$cache/debootstrap.log" 2>&1 ||
+    { tail -30 "$cache/debootstrap.log" >&2; fail "debootstrap failed (log: $cache/debootstrap.log)"; }
+  # Updates come from the same archive; a root does not keep downloaded packages.
+  printf 'deb %s %s main\ndeb %s %s-updates main\n' "$mirror" "$suite" "$mirror" "$suite" |
+    "${as_root[@]}" tee "$next/etc/apt/sources.list" > /dev/null
+  "${as_root[@]}" rm -rf "$rootfs" "$stamp"
+  "${as_root[@]}" mv "$next" "$rootfs"
+  "${as_root[@]}" touch "$stamp"
+}
+
+# run_inside SCRIPT: runs SCRIPT with bash as root in the Debian 13 root, in the tree's export,
+# with the environment a fresh login would have.
+run_inside() {
+  make_root
+  local script="$1"
+  "${as_root[@]}" rm -rf "$rootfs$inside"
+  "${as_root[@]}" mkdir -p "$rootfs$inside"
+  (cd "$tree" && git ls-files -z --cached | xargs -0 -I{} sh -c '[ -e "$1" ] && printf "%s\0" "$1"' _ {} |
+     tar --null -T - -cf -) | "${as_root[@]}" tar -xf - -C "$rootfs$inside"
+  "${as_root[@]}" cp /etc/resolv.conf "$rootfs/etc/resolv.conf"
+  # New mount and process namespaces: the mounts below exist only for this run, and ending the
+  # namespace's first process ends everything started inside.
+  "${as_root[@]}" unshare --mount --pid --fork --kill-child --propagation private \
+    bash -c '
+      set -e
+      r="$1"
+      mount -t proc proc "$r/proc"
+      mount -t sysfs sys "$r/sys"
+      mount --rbind /dev "$r/dev"
+      mount -t tmpfs -o mode=1777 tmp "$r/tmp"
+      exec chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 \
+        TERM="${TERM:-dumb}" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        /bin/bash -c "cd \"$2\" && $3"
+    ' _ "$rootfs" "$inside" "$script"
+}
+
+# The README's start command, headless: it must build the demo, start it and keep it running
+# until it is stopped from outside.
+readonly smoke='
+  log=/tmp/run.log
+  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy tools/run.sh > "$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 1800); do
+    [[ "$(readlink /proc/$pid/exe)" == */build-run/demo/kestrel8 ]] && break
+    kill -0 $pid 2> /dev/null || { cat "$log"; echo "tools/run.sh ended before the demo ran" >&2; exit 1; }
+    sleep 0.5
+  done
+  sleep 5
+  kill -0 $pid 2> /dev/null || { cat "$log"; echo "the demo did not keep running" >&2; exit 1; }
+  kill -TERM $pid
+  wait $pid || true
+  tail -3 "$log"
+  echo "tools/run.sh: built the demo, which ran headless for 5 s"
+'
+
+case "${1:---help}" in
+  -h | --help) usage ;;
+  root) make_root; echo "$rootfs" ;;
+  run)
+    shift
+    (($# > 0)) || fail "run needs a command"
+    run_inside "$*"
+    ;;
+  ci)
+    run_inside "set -euo pipefail
+      echo '== Debian 13:' \$(cat /etc/debian_version)
+      echo '== tools/run.sh'; $smoke
+      echo '== tools/test.sh'; tools/test.sh
+      echo '== tools/web.sh test'; tools/web.sh test"
+    ;;
+  *) echo "$me: unknown command '$1'" >&2; usage >&2; exit 2 ;;
+esac
