@@ -26,7 +26,8 @@ ${XDG_CACHE_HOME:-~/.cache}/kestrel8/debian13 (or $K8_DEBIAN13_CACHE); needs roo
   run COMMAND  copy a clean export of the tree (the files git tracks, as they are in the working
                tree) to /root/kestrel8 in the root and run COMMAND there with bash
   ci           what CI proves there: the README's two commands (tools/run.sh for a few seconds
-               with SDL's dummy drivers, tools/test.sh) and tools/web.sh test
+               with SDL's dummy drivers, tools/test.sh), tools/web.sh test, and that every
+               option of tools/setup.sh installs
   --help       this text
 TEXT
 }
@@ -85,6 +86,13 @@ run_inside() {
   (cd "$tree" && git ls-files -z --cached | xargs -0 -I{} sh -c '[ -e "$1" ] && printf "%s\0" "$1"' _ {} |
      tar --null -T - -cf -) | "${as_root[@]}" tar -xf - -C "$rootfs$inside"
   "${as_root[@]}" cp /etc/resolv.conf "$rootfs/etc/resolv.conf"
+  # The root reaches the network the way this machine does, so it trusts the certificate
+  # authorities the machine added locally (a network that inspects TLS signs with its own).
+  local local_cas=(/usr/local/share/ca-certificates/*.crt) trust=":"
+  if [[ -e "${local_cas[0]}" ]]; then
+    "${as_root[@]}" cp "${local_cas[@]}" "$rootfs/usr/local/share/ca-certificates/"
+    trust="update-ca-certificates > /dev/null 2>&1"
+  fi
   # New mount and process namespaces: the mounts below exist only for this run, and ending the
   # namespace's first process ends everything started inside.
   "${as_root[@]}" unshare --mount --pid --fork --kill-child --propagation private \
@@ -97,27 +105,40 @@ run_inside() {
       mount -t tmpfs -o mode=1777 tmp "$r/tmp"
       exec chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 \
         TERM="${TERM:-dumb}" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        /bin/bash -c "cd \"$2\" && $3"
-    ' _ "$rootfs" "$inside" "$script"
+        NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
+        /bin/bash -c "$4 && cd \"$2\" && $3"
+    ' _ "$rootfs" "$inside" "$script" "$trust"
 }
 
-# The README's start command, headless: it must build the demo, start it and keep it running
-# until it is stopped from outside.
-readonly smoke='
-  log=/tmp/run.log
-  SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy tools/run.sh > "$log" 2>&1 &
-  pid=$!
-  for _ in $(seq 1800); do
-    [[ "$(readlink /proc/$pid/exe)" == */build-run/demo/kestrel8 ]] && break
-    kill -0 $pid 2> /dev/null || { cat "$log"; echo "tools/run.sh ended before the demo ran" >&2; exit 1; }
-    sleep 0.5
-  done
-  sleep 5
-  kill -0 $pid 2> /dev/null || { cat "$log"; echo "the demo did not keep running" >&2; exit 1; }
-  kill -TERM $pid
-  wait $pid || true
-  tail -3 "$log"
-  echo "tools/run.sh: built the demo, which ran headless for 5 s"
+# What CI proves in the root. First the README's start command, headless: it must build the
+# demo, start it and keep it running until it is stopped from outside. Then the README's test
+# command, the browser test, and every option of the set-up script.
+readonly ci_script='
+set -euo pipefail
+echo "== Debian 13: $(cat /etc/debian_version)"
+echo "== tools/run.sh"
+log=/tmp/run.log
+SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy tools/run.sh > "$log" 2>&1 &
+pid=$!
+for _ in $(seq 1800); do
+  [[ "$(readlink /proc/$pid/exe)" == */build-run/demo/kestrel8 ]] && break
+  kill -0 $pid 2> /dev/null || { cat "$log"; echo "tools/run.sh ended before the demo ran" >&2; exit 1; }
+  sleep 0.5
+done
+sleep 5
+kill -0 $pid 2> /dev/null || { cat "$log"; echo "the demo did not keep running" >&2; exit 1; }
+kill -TERM $pid
+wait $pid || true
+echo "tools/run.sh built the demo, which ran headless for 5 s"
+echo "== tools/test.sh"
+tools/test.sh
+echo "== tools/web.sh test"
+tools/web.sh test
+echo "== every tools/setup.sh option"
+for option in $(tools/setup.sh --help | awk '\''$1 ~ /^--/ && $1 != "--help" { print $1 }'\''); do
+  tools/setup.sh "$option"
+  echo "tools/setup.sh $option: installed"
+done
 '
 
 case "${1:---help}" in
@@ -128,12 +149,6 @@ case "${1:---help}" in
     (($# > 0)) || fail "run needs a command"
     run_inside "$*"
     ;;
-  ci)
-    run_inside "set -euo pipefail
-      echo '== Debian 13:' \$(cat /etc/debian_version)
-      echo '== tools/run.sh'; $smoke
-      echo '== tools/test.sh'; tools/test.sh
-      echo '== tools/web.sh test'; tools/web.sh test"
-    ;;
+  ci) run_inside "$ci_script" ;;
   *) echo "$me: unknown command '$1'" >&2; usage >&2; exit 2 ;;
 esac
