@@ -17,7 +17,7 @@ dist="$(realpath "$1")"
 # The first release must come from the commit the second one is made from.
 tarball=("$dist"/kestrel8-*.tar.gz)
 [[ -f "${tarball[0]}" ]] || fail "no source tarball in $dist"
-made_from="$(gzip -dc "${tarball[0]}" | git get-tar-commit-id)"
+made_from="$(git get-tar-commit-id < <(gzip -dc "${tarball[0]}" 2> /dev/null))"
 [[ "$made_from" == "$(git -C "$root" rev-parse HEAD)" ]] ||
   fail "$dist was made from $made_from, not from the current commit"
 
