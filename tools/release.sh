@@ -280,8 +280,7 @@ build_deb() {  # build_deb PACKAGE
   chmod 644 "$tree/DEBIAN/control"
   (cd "$tree" && find usr -type f -print0 | sort -z | xargs -0 md5sum) > "$tree/DEBIAN/md5sums"
   chmod 644 "$tree/DEBIAN/md5sums"
-  find "$tree" -newermt "@$SOURCE_DATE_EPOCH" -print0 |
-    xargs -0r touch --no-dereference --date="@$SOURCE_DATE_EPOCH"
+  find "$tree" -print0 | xargs -0 touch --no-dereference --date="@$SOURCE_DATE_EPOCH"
   dpkg-deb --root-owner-group -Zxz --build "$tree" \
     "$dist/${package}_${version}-${revision}_${arch}.deb" > /dev/null ||
     fail "dpkg-deb failed for $package"
