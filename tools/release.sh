@@ -38,7 +38,7 @@ while (($# > 0)); do
   case "$1" in
     -h | --help) usage; exit 0 ;;
     --dist | --build | --web)
-      (($# >= 2)) && [[ -n "$2" ]] || bad_usage "$1 needs a directory"
+      if (($# < 2)) || [[ -z "$2" ]]; then bad_usage "$1 needs a directory"; fi
       case "$1" in
         --dist) dist="$(realpath -m "$2")" ;;
         --build) build="$(realpath -m "$2")" ;;
@@ -83,8 +83,16 @@ SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct)"
 export SOURCE_DATE_EPOCH
 
 work="$build/release"   # the packages' trees, rebuilt on every run
-rm -rf "$work" "$dist"
-mkdir -p "$work" "$dist"
+# dist/ is emptied of an earlier release's files only: a folder given by mistake that holds
+# anything else is refused, never cleared.
+mkdir -p "$dist"
+others="$(find "$dist" -mindepth 1 -maxdepth 1 ! -name 'kestrel8[-_]*' \
+  ! -name 'libkestrel8-dev_*.deb' ! -name SHA256SUMS -printf '%f ')"
+[[ -z "$others" ]] || fail "$dist holds files that are not release files ($others); choose" \
+  "another --dist"
+find "$dist" -mindepth 1 -maxdepth 1 -type f -delete
+rm -rf "$work"
+mkdir -p "$work"
 
 # ---- the source tarball -----------------------------------------------------------------
 source_tarball() {
@@ -238,8 +246,8 @@ dev_tree() {
 # decision here, not a silent omission.
 check_staging_claimed() {
   local left
-  left="$(cd "$work/stage/usr" && find . -type f -o -type l |
-    grep -vE "^\./(bin/|include/|lib/$multiarch/|share/doc/kestrel8/)" || true)"
+  left="$(find "$work/stage/usr" \( -type f -o -type l \) -printf '%P\n' |
+    { grep -vE "^(bin/|include/|lib/$multiarch/|share/doc/kestrel8/)" || true; })"
   [[ -z "$left" ]] || fail "the build installed files no package takes:"$'\n'"$left"
 }
 
@@ -321,8 +329,9 @@ windows_zip() {
 }
 
 checksums() {
-  (cd "$dist" && find . -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort |
-    xargs sha256sum > SHA256SUMS)
+  local sums="$work/SHA256SUMS"
+  (cd "$dist" && find . -maxdepth 1 -type f -printf '%f\n' | sort | xargs sha256sum) > "$sums"
+  mv "$sums" "$dist/SHA256SUMS"
 }
 
 echo "$me: KESTREL8 $version, dated $(date -u -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC"

@@ -50,7 +50,7 @@ installed_packages() {
 
 # What the checks themselves use, installed before the packages are, so that it is not
 # taken for something the packages brought in.
-tools=(cmake g++ make pkg-config man-db procps)
+tools=(cmake g++ make pkg-config man-db)
 missing=()
 for tool in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$tool" 2>/dev/null | grep -q 'ok installed' || missing+=("$tool")
