@@ -322,6 +322,7 @@ web_zip() {
 windows_zip() {
   local zip="$root/build-windows/kestrel8-$version-win64.zip"
   if [[ -f "$zip" ]]; then
+    unzip -tq "$zip" > /dev/null || fail "$zip is not a sound zip; make it again with tools/windows.sh"
     cp "$zip" "$dist/"
   else
     echo "$me: no $zip (tools/windows.sh makes it); released without it" >&2

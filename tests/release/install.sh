@@ -35,7 +35,8 @@ work="$(mktemp -d)"
 cleanup() {
   local status=$?
   # A failed check must not leave the packages installed on the machine.
-  if [[ "$(dpkg-query -W -f='${Status}\n' "${ours[@]}" 2>/dev/null || true)" == *"ok installed"* ]]; then
+  if ((${#ours[@]} > 0)) &&
+    [[ "$(dpkg-query -W -f='${Status}\n' "${ours[@]}" 2>/dev/null || true)" == *"ok installed"* ]]; then
     "${apt[@]}" purge "${ours[@]}" > /dev/null 2>&1 || true
   fi
   rm -rf "$work"
@@ -59,6 +60,11 @@ if ((${#missing[@]} > 0)); then
   "${apt[@]}" update
   "${apt[@]}" install --no-install-recommends "${missing[@]}" > /dev/null
 fi
+# The test owns the packages' whole life on the machine: one already installed is refused.
+for package in "${ours[@]}"; do
+  [[ "$(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2> /dev/null || true)" != [ih]i* ]] ||
+    { ours=(); fail "$package is installed already; purge it first"; }
+done
 installed_packages > "$work/before"
 # Every path the packages hold, and which of their folders exist before they do.
 for deb in "${debs[@]}"; do dpkg-deb --fsys-tarfile "$deb" | tar -t; done |
