@@ -74,14 +74,20 @@ while read -r path; do
 done < "$work/paths" > "$work/existing"
 
 echo "== apt-get install ${debs[*]##*/}"
-if ! "${apt[@]}" install "${debs[@]}" > "$work/apt.log" 2>&1; then
+# Only what the packages depend on: what those dependencies merely recommend is no part of
+# the test, and purging it again afterwards would touch much of a small system.
+if ! "${apt[@]}" install --no-install-recommends "${debs[@]}" > "$work/apt.log" 2>&1; then
   # A new root may have no package lists yet.
   "${apt[@]}" update
-  "${apt[@]}" install "${debs[@]}" > "$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get install"; }
+  "${apt[@]}" install --no-install-recommends "${debs[@]}" > "$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get install"; }
 fi
 installed_packages > "$work/after"
 brought="$(comm -13 "$work/before" "$work/after" | grep -vE '^(kestrel8|libkestrel8-dev):' || true)"
-echo "installed, with ${brought:+$(echo "$brought" | wc -l) packages apt brought in}${brought:-nothing else}"
+if [[ -n "$brought" ]]; then
+  echo "installed, with $(wc -l <<< "$brought") packages apt brought in for them"
+else
+  echo "installed; apt brought in nothing else"
+fi
 
 echo "== the desktop entries' commands"
 entries=$(dpkg -L kestrel8 | grep '^/usr/share/applications/.*\.desktop$')
@@ -144,8 +150,12 @@ g++ -Wall -Wextra -Werror -o "$work/caption" "$root/examples/caption.cpp" \
 check_caption "$work/caption"
 
 echo "== apt-get purge"
-# shellcheck disable=SC2086 # one package name per word
-"${apt[@]}" purge "${ours[@]}" $brought > "$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get purge"; }
+"${apt[@]}" purge "${ours[@]}" > "$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; fail "apt-get purge"; }
+if [[ -n "$brought" ]]; then
+  # shellcheck disable=SC2086 # one package name per word
+  "${apt[@]}" purge $brought > "$work/apt.log" 2>&1 ||
+    { cat "$work/apt.log" >&2; fail "apt-get purge of what apt brought in for the packages"; }
+fi
 left="$(dpkg-query -W -f='${Package} ${db:Status-Abbrev}\n' "${ours[@]}" 2>/dev/null |
   awk '$2 != "un" && $2 != "pn"' || true)"
 [[ -z "$left" ]] || fail "dpkg still knows: $left"
