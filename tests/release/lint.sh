@@ -6,7 +6,13 @@
 set -euo pipefail
 me="tests/release/lint.sh"
 fail() { echo "$me: $*" >&2; exit 1; }
-[[ $# -eq 1 && $1 != -* ]] || { echo "Usage: $me DIST_DIR" >&2; [[ ${1:-} == --help ]]; exit $?; }
+if [[ ${1:-} == -h || ${1:-} == --help ]]; then
+  echo "Usage: $me DIST_DIR"
+  exit 0
+elif [[ $# -ne 1 || $1 == -* ]]; then
+  echo "Usage: $me DIST_DIR" >&2
+  exit 2
+fi
 dist="$(realpath "$1")"
 export LC_ALL=C.UTF-8
 

@@ -7,9 +7,11 @@ set -euo pipefail
 me="tests/release/reproducible.sh"
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 fail() { echo "$me: FAILED: $*" >&2; exit 1; }
-if [[ $# -ne 1 || $1 == -* ]]; then
+if [[ ${1:-} == -h || ${1:-} == --help ]]; then
+  echo "Usage: $me DIST_DIR"
+  exit 0
+elif [[ $# -ne 1 || $1 == -* ]]; then
   echo "Usage: $me DIST_DIR" >&2
-  [[ ${1:-} == -h || ${1:-} == --help ]] && exit 0
   exit 2
 fi
 dist="$(realpath "$1")"
