@@ -19,12 +19,14 @@ inside=/root/kestrel8  # where the tree's export sits in the root
 
 usage() {
   cat <<'TEXT'
-Usage: tools/debian13.sh [root | run COMMAND | ci | --help]
+Usage: tools/debian13.sh [root | run COMMAND | debs DIR | ci | --help]
 Runs KESTREL8's commands on Debian 13 inside a chroot made with debootstrap and cached in
 ${XDG_CACHE_HOME:-~/.cache}/kestrel8/debian13 (or $K8_DEBIAN13_CACHE); needs root or sudo.
   root         make the Debian 13 root if it is missing, unfinished or older than 7 days; print its path
   run COMMAND  copy a clean export of the tree (the files git tracks, as they are in the working
                tree) to /root/kestrel8 in the root and run COMMAND there with bash
+  debs DIR     install the Debian packages in DIR there, use them and purge them
+               (tests/release/install.sh)
   ci           what CI proves there: the README's two commands (tools/run.sh for a few seconds
                with SDL's dummy drivers, tools/test.sh), tools/web.sh test, and that every
                option of tools/setup.sh installs
@@ -148,6 +150,14 @@ case "${1:---help}" in
     shift
     (($# > 0)) || fail "run needs a command"
     run_inside "$*"
+    ;;
+  debs)
+    (($# == 2)) && [[ -d "$2" ]] || fail "debs needs a folder of packages"
+    make_root
+    "${as_root[@]}" rm -rf "$rootfs/root/debs"
+    "${as_root[@]}" mkdir -p "$rootfs/root/debs"
+    "${as_root[@]}" cp "$2"/*.deb "$rootfs/root/debs/"
+    run_inside "tests/release/install.sh /root/debs"
     ;;
   ci) run_inside "$ci_script" ;;
   *) echo "$me: unknown command '$1'" >&2; usage >&2; exit 2 ;;

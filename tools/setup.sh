@@ -5,12 +5,14 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--web] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--release] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
   --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
+  --release    also what tools/release.sh and its checks need: Debian's packaging tools, lintian,
+               the desktop-entry, AppStream and manual-page checkers, zip
   --ci         everything CI uses: tests, benchmarks, browser, clang with its sanitizer and fuzzer
                runtimes
   --help       this text
@@ -29,6 +31,9 @@ bench=(
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
   libpixman-1-dev libstb-dev                     # the strongest counterparts: fills, transforms, image readers
 )
+# tools/release.sh: packaging (dpkg-dev), the icons (netpbm), manual pages of further programs
+# (help2man), the zips; then the checks of the packages (tests/release).
+release=(dpkg-dev netpbm help2man zip unzip git lintian desktop-file-utils appstream man-db)
 ci=(clang libclang-rt-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
 # packages. Debian's npm only when no npm is there: a node from elsewhere brings its own npm,
@@ -44,7 +49,8 @@ for arg in "$@"; do
     --test) packages+=("${test[@]}") ;;
     --bench) packages+=("${bench[@]}") ;;
     --web) packages+=("${web[@]}") ;;
-    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${ci[@]}") ;;
+    --release) packages+=("${release[@]}") ;;
+    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${release[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Two releases from the same commit are the same bytes: runs tools/release.sh once more with
+# build trees of its own (the programs, the libraries and the browser build compiled afresh
+# in other folders) and compares every file with those in DIST_DIR.
+# Usage: tests/release/reproducible.sh DIST_DIR
+set -euo pipefail
+me="tests/release/reproducible.sh"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+fail() { echo "$me: FAILED: $*" >&2; exit 1; }
+if [[ ${1:-} == -h || ${1:-} == --help ]]; then
+  echo "Usage: $me DIST_DIR"
+  exit 0
+elif [[ $# -ne 1 || $1 == -* ]]; then
+  echo "Usage: $me DIST_DIR" >&2
+  exit 2
+fi
+dist="$(realpath "$1")"
+
+# The first release must come from the commit the second one is made from.
+tarball=("$dist"/kestrel8-*.tar.gz)
+[[ -f "${tarball[0]}" ]] || fail "no source tarball in $dist"
+made_from="$(git get-tar-commit-id < <(gzip -dc "${tarball[0]}" 2> /dev/null))"
+[[ "$made_from" == "$(git -C "$root" rev-parse HEAD)" ]] ||
+  fail "$dist was made from $made_from, not from the current commit"
+
+again="$(mktemp -d)"
+trap 'rm -rf "$again"' EXIT
+echo "== a second release, built in $again"
+"$root/tools/release.sh" --dist "$again/dist" --build "$again/build" --web "$again/web" \
+  > "$again/release.log" 2>&1 || { cat "$again/release.log" >&2; fail "the second release"; }
+
+(cd "$dist" && ls) > "$again/first"
+(cd "$again/dist" && ls) > "$again/second"
+diff "$again/first" "$again/second" > /dev/null ||
+  fail "the two releases hold different files: $(diff "$again/first" "$again/second" | grep '^[<>]' | tr '\n' ' ')"
+differ=0
+while read -r name; do
+  if cmp -s "$dist/$name" "$again/dist/$name"; then
+    echo "identical: $name"
+  else
+    echo "DIFFERENT: $name" >&2
+    differ=1
+  fi
+done < "$again/first"
+((differ == 0)) || fail "the releases differ (diffoscope shows where)"
+echo "reproducible: $(wc -l < "$again/first") files byte-identical"
