@@ -5,14 +5,15 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--web] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--windows] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
   --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
-  --ci         everything CI uses: tests, benchmarks, browser, clang with its sanitizer and fuzzer
-               runtimes
+  --windows    also the Windows build and its tests: mingw-w64, Wine, zip (tools/windows.sh)
+  --ci         everything CI uses: tests, benchmarks, browser, Windows, clang with its sanitizer
+               and fuzzer runtimes
   --help       this text
 TEXT
 }
@@ -38,13 +39,18 @@ if ! command -v npm > /dev/null 2>&1; then
   web+=(npm)
 fi
 
+# The Windows build: the mingw-w64 cross compiler, dpkg-source to unpack SDL's Debian source,
+# zip for the package; its tests run the programs under Wine.
+windows=(g++-mingw-w64-x86-64-posix dpkg-dev zip unzip wine wine64)
+
 packages=("${run[@]}")
 for arg in "$@"; do
   case "$arg" in
     --test) packages+=("${test[@]}") ;;
     --bench) packages+=("${bench[@]}") ;;
     --web) packages+=("${web[@]}") ;;
-    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${ci[@]}") ;;
+    --windows) packages+=("${windows[@]}") ;;
+    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${windows[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac

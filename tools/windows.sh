@@ -229,8 +229,66 @@ build() {
   pack "$trees/windows" "$sdl"
 }
 
+# ---- tests under Wine --------------------------------------------------------------------------
+
+# The private Wine prefix, under the build folder, made once (5 to 12 s); 64-bit only.
+wine_prefix() {
+  export WINEPREFIX="$out/.wine" WINEDEBUG=-all
+  [[ -f "$WINEPREFIX/.complete" ]] && return 0
+  rm -rf "$WINEPREFIX"
+  echo "Making the Wine prefix $WINEPREFIX" >&2
+  WINEARCH=win64 DISPLAY= /usr/lib/wine/wine64 wineboot -i > "$trees/wineboot.log" 2>&1 ||
+    { cat "$trees/wineboot.log" >&2; fail "making the Wine prefix failed"; }
+  wineserver -w
+  touch "$WINEPREFIX/.complete"
+}
+
+run_tests() {
+  "$root/tools/setup.sh" --windows --test  # --test: Xvfb, xdotool, netpbm, sdl12-compat
+  wine_prefix
+  local logs="$trees/tests"
+  rm -rf "$logs"
+  mkdir -p "$logs"
+  "$triplet-gcc-posix" -Wall -Wextra -Werror -O2 -static -s -o "$logs/winkeys.exe" \
+    "$root/tests/windows/winkeys.c" || fail "building winkeys.exe failed"
+
+  echo "== the programs from the zip, under Wine"
+  unzip -q "$out/kestrel8-$(project_version)-win64.zip" -d "$logs/unzipped"
+  K8_SHOT="$logs/xvfb-shot.ppm" \
+    "$root/tests/windows/play.sh" "$logs/unzipped/kestrel8-$(project_version)-win64" "$logs/winkeys.exe"
+
+  echo "== the same frames as the desktop program"
+  # Both programs run the same key script on a virtual clock and log a hash of every present,
+  # as in the browser's comparison (tests/web/frames.keys); the panel of scene 2 shows the
+  # screen image's address (x < 64, rows 96 to 103), which differs between processes.
+  local sdl
+  sdl="$(build_sdl)"
+  build_host kestrel8
+  build_windows "$trees/windows-framelog" "$sdl" -DK8_FRAMELOG=ON
+  export K8_FRAMELOG_MASK="0,96,64,8"
+  K8_FRAMELOG_KEYS="$(grep -v '^#' "$root/tests/web/frames.keys" | tr '\n' ' ')"
+  export K8_FRAMELOG_KEYS
+  # The desktop run needs a 32-bit screen to read back; sdl12-compat gives one without a display.
+  local compat=/usr/lib/x86_64-linux-gnu/sdl12-compat status=0
+  [[ -e "$compat/libSDL-1.2.so.0" ]] || fail "sdl12-compat is missing (tools/setup.sh --test)"
+  LD_LIBRARY_PATH="$compat" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+    timeout 300 "$host/demo/kestrel8" > "$logs/desktop.txt" 2> "$logs/desktop.err" || status=$?
+  # The program's exit status is 1 by design.
+  [[ $status -eq 1 ]] || { cat "$logs/desktop.err" >&2; fail "desktop run ended with $status"; }
+  # Wine's null graphics driver gives SDL's windib driver a 32-bit screen without a display.
+  (source "$root/tests/windows/wine.bash" && use_graphics null)
+  status=0
+  (cd "$trees/windows-framelog/demo" && DISPLAY= SDL_AUDIODRIVER=dummy \
+     timeout 600 /usr/lib/wine/wine64 kestrel8.exe > "$logs/windows.txt" 2> "$logs/windows.err") ||
+    status=$?
+  wineserver -k 2>/dev/null || true
+  [[ $status -eq 1 ]] || { cat "$logs/windows.err" >&2; fail "Windows run under Wine ended with $status"; }
+  "$root/tests/windows/frames.sh" "$logs/desktop.txt" "$logs/windows.txt"
+}
+
 case "${1:-build}" in
   -h | --help) usage ;;
   build) build ;;
+  test) build; run_tests ;;
   *) echo "tools/windows.sh: unknown command '$1'" >&2; usage >&2; exit 2 ;;
 esac

@@ -6,7 +6,8 @@
  *   wait         wait up to 30 s for a top-level window captioned "KESTREL8" (again: check
  *                that it is still there)
  *   sleep:MS     sleep MS milliseconds
- *   key:C        press and release the key of character C (a letter, digit or space)
+ *   key:C        press and release the key of character C (a letter or digit)
+ *   key:space    the same with the space bar
  * Exit status 0 when every step worked; otherwise a line on standard error and status 1. */
 #include <windows.h>
 
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
       failed = Wait();
     else if (strncmp(step, "sleep:", 6) == 0)
       Sleep((DWORD)strtoul(step + 6, NULL, 10)), failed = 0;
+    else if (strcmp(step, "key:space") == 0)
+      failed = Key(' ');
     else if (strncmp(step, "key:", 4) == 0 && strlen(step) == 5)
       failed = Key(step[4]);
     else
