@@ -171,8 +171,9 @@ build_windows() {  # build_windows TREE SDL-PREFIX [CMAKE ARGS...]: both program
     -DSDLMAIN_LIBRARY="$sdl/lib/libSDLmain.a" "$@"
   cmake --build "$tree" --target kestrel8 kestrel8-fullscreen -j"$jobs" > "$tree.build.log" 2>&1 ||
     { cat "$tree.build.log" >&2; fail "Windows build failed (log: $tree.build.log)"; }
-  # SDL's build keeps its symbols; the program's folder gets a stripped copy.
-  "$triplet-strip" --strip-unneeded -o "$tree/demo/SDL.dll" "$sdl/bin/SDL.dll"
+  # SDL's build keeps its symbols; the program's folder gets a stripped copy. strip would stamp
+  # the time of day into it; SOURCE_DATE_EPOCH=0 keeps the header's "no time stamp" of the link.
+  SOURCE_DATE_EPOCH=0 "$triplet-strip" --strip-unneeded -o "$tree/demo/SDL.dll" "$sdl/bin/SDL.dll"
   check_imports "$tree/demo/kestrel8.exe" "$tree/demo/kestrel8-fullscreen.exe"
 }
 
