@@ -83,27 +83,36 @@ private_apt() {
     -o APT::Sandbox::User=root -q "$@"
 }
 
-# The version of libsdl1.2 the archive serves, from the private lists (made once).
-sdl_source_version() {
-  local dir="$cache/apt"
-  if [[ ! -s "$dir/sources.list" ]] || ! compgen -G "$dir/lists/*_Sources*" > /dev/null; then
-    local archive uri suite key
-    archive="$(debian_archive)"
-    [[ -n "$archive" ]] || fail "no Debian archive with the main component in /etc/apt"
-    read -r uri suite key <<< "$archive"
-    mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial"
-    if [[ "$key" == - ]]; then
-      echo "deb-src $uri $suite main" > "$dir/sources.list"
-    else
-      echo "deb-src [signed-by=$key] $uri $suite main" > "$dir/sources.list"
-    fi
-    echo "SDL's source: $(cat "$dir/sources.list")" >&2
-    private_apt update > "$dir/update.log" 2>&1 ||
-      { cat "$dir/update.log" >&2; fail "apt-get update of the source list failed"; }
+# update_source_list: the private source list for the machine's own archive and release, and
+# its index of source packages, made afresh.
+update_source_list() {
+  local dir="$cache/apt" archive uri suite key
+  archive="$(debian_archive)"
+  [[ -n "$archive" ]] || fail "no Debian archive with the main component in /etc/apt"
+  read -r uri suite key <<< "$archive"
+  mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial"
+  if [[ "$key" == - ]]; then
+    echo "deb-src $uri $suite main" > "$dir/sources.list"
+  else
+    echo "deb-src [signed-by=$key] $uri $suite main" > "$dir/sources.list"
   fi
-  apt-cache -o Dir::Etc::sourcelist="$dir/sources.list" -o Dir::Etc::sourceparts=- \
-    -o Dir::State::Lists="$dir/lists" -o Dir::Cache="$dir/cache" showsrc libsdl1.2 |
-    awk '/^Version:/ { print $2; exit }'
+  echo "SDL's source: $(cat "$dir/sources.list")" >&2
+  private_apt update > "$dir/update.log" 2>&1 ||
+    { cat "$dir/update.log" >&2; fail "apt-get update of the source list failed"; }
+}
+
+# The newest version of libsdl1.2 the archive serves, from the private index (made once).
+sdl_source_version() {
+  local dir="$cache/apt" newest="" v
+  if [[ ! -s "$dir/sources.list" ]] || ! compgen -G "$dir/lists/*_Sources*" > /dev/null; then
+    update_source_list
+  fi
+  for v in $(apt-cache -o Dir::Etc::sourcelist="$dir/sources.list" -o Dir::Etc::sourceparts=- \
+               -o Dir::State::Lists="$dir/lists" -o Dir::Cache="$dir/cache" showsrc libsdl1.2 |
+               awk '/^Version:/ { print $2 }'); do
+    if [[ -z "$newest" ]] || dpkg --compare-versions "$v" gt "$newest"; then newest="$v"; fi
+  done
+  echo "$newest"
 }
 
 # build_sdl: SDL 1.2 built for Windows into $cache/sdl-<version>; prints that prefix.
@@ -123,7 +132,8 @@ build_sdl() {
   if ! compgen -G "$src/*.dsc" > /dev/null; then
     echo "Downloading Debian's libsdl1.2 $version source" >&2
     (cd "$src" && private_apt source --download-only "libsdl1.2=$version") > "$src/download.log" 2>&1 ||
-      { cat "$src/download.log" >&2; fail "downloading the libsdl1.2 source failed"; }
+      { cat "$src/download.log" >&2; rm -rf "$src"
+        fail "downloading the libsdl1.2 source failed (an index older than the archive? remove $cache/apt)"; }
   fi
   # Debian's own patches applied, as its packages have them.
   dpkg-source --no-check -x "$src"/*.dsc "$work/sdl" > "$work/unpack.log" 2>&1 ||

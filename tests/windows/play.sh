@@ -11,6 +11,8 @@
 # Usage: tests/windows/play.sh FOLDER WINKEYS.EXE
 #   FOLDER holds kestrel8.exe, kestrel8-fullscreen.exe and SDL.dll (the unpacked zip).
 #   WINEPREFIX must name a prepared 64-bit prefix; tools/windows.sh makes one.
+#   K8_KEEP=DIR keeps the screenshots and the programs' output there; K8_SHOT=FILE keeps the
+#   screenshot of scene 2.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/wine.bash"
