@@ -231,8 +231,10 @@ pack() {  # pack TREE SDL-PREFIX
 }
 
 build() {
-  command -v "$triplet-g++-posix" > /dev/null && command -v zip > /dev/null &&
-    command -v dpkg-source > /dev/null || "$root/tools/setup.sh" --windows
+  if ! command -v "$triplet-g++-posix" > /dev/null || ! command -v zip > /dev/null ||
+     ! command -v dpkg-source > /dev/null; then
+    "$root/tools/setup.sh" --windows
+  fi
   mkdir -p "$trees"
   local sdl
   sdl="$(build_sdl)"
@@ -249,7 +251,7 @@ wine_prefix() {
   [[ -f "$WINEPREFIX/.complete" ]] && return 0
   rm -rf "$WINEPREFIX"
   echo "Making the Wine prefix $WINEPREFIX" >&2
-  WINEARCH=win64 DISPLAY= /usr/lib/wine/wine64 wineboot -i > "$trees/wineboot.log" 2>&1 ||
+  WINEARCH=win64 DISPLAY='' /usr/lib/wine/wine64 wineboot -i > "$trees/wineboot.log" 2>&1 ||
     { cat "$trees/wineboot.log" >&2; fail "making the Wine prefix failed"; }
   wineserver -w
   touch "$WINEPREFIX/.complete"
@@ -290,7 +292,7 @@ run_tests() {
   # Wine's null graphics driver gives SDL's windib driver a 32-bit screen without a display.
   (source "$root/tests/windows/wine.bash" && use_graphics null)
   status=0
-  (cd "$trees/windows-framelog/demo" && DISPLAY= SDL_AUDIODRIVER=dummy \
+  (cd "$trees/windows-framelog/demo" && DISPLAY='' SDL_AUDIODRIVER=dummy \
      timeout 600 /usr/lib/wine/wine64 kestrel8.exe > "$logs/windows.txt" 2> "$logs/windows.err") ||
     status=$?
   wineserver -k 2>/dev/null || true
