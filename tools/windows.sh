@@ -118,6 +118,10 @@ sdl_source_version() {
 # build_sdl: SDL 1.2 built for Windows into $cache/sdl-<version>; prints that prefix.
 build_sdl() {
   local version prefix src work
+  # One build at a time per cache: a second run waits for the first and then takes its SDL.
+  mkdir -p "$cache"
+  exec 9> "$cache/.lock"
+  flock 9
   version="$(sdl_source_version)"
   [[ -n "$version" ]] || fail "the archive serves no libsdl1.2 source package"
   prefix="$cache/sdl-$version"
@@ -135,8 +139,9 @@ build_sdl() {
       { cat "$src/download.log" >&2; rm -rf "$src"
         fail "downloading the libsdl1.2 source failed (an index older than the archive? remove $cache/apt)"; }
   fi
-  # Debian's own patches applied, as its packages have them.
-  dpkg-source --no-check -x "$src"/*.dsc "$work/sdl" > "$work/unpack.log" 2>&1 ||
+  # Debian's own patches applied, as its packages have them. The files' checksums are checked
+  # against the .dsc, whose own hash apt checked against the archive's signed index.
+  dpkg-source -x "$src"/*.dsc "$work/sdl" > "$work/unpack.log" 2>&1 ||
     { cat "$work/unpack.log" >&2; fail "unpacking the libsdl1.2 source failed"; }
   echo "Building SDL $version for $triplet (a minute or two, once)" >&2
   # --no-insert-timestamp: the same source gives the same SDL.dll, for a reproducible zip.
