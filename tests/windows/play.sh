@@ -36,7 +36,7 @@ listing() { (cd "$folder" && find . | LC_ALL=C sort); }
 before="$(listing)"
 
 # run_with_keys PROGRAM STEPS...: starts the program from its folder, then winkeys with the
-# steps; waits up to 30 s for the program. Sets STATUS; its output is in $WORK/out, $WORK/err.
+# steps; waits for the program, which gets 60 s in all. Sets STATUS; its output is in $WORK/out, $WORK/err.
 run_with_keys() {
   local program="$1"
   shift
@@ -63,9 +63,10 @@ done
 status=0
 (cd "$folder" && SDL_VIDEODRIVER=none timeout 60 "$WINE64" kestrel8.exe > "$WORK/out" 2> "$WORK/err") ||
   status=$?
-[[ $status == 2 && "$(wc -l < "$WORK/err")" == 1 && "$(cat "$WORK/err")" == "kestrel8: cannot "* ]] ||
+said="$(tr -d '\r' < "$WORK/err")"  # Windows' line ends
+[[ $status == 2 && "$(wc -l < "$WORK/err")" == 1 && "$said" == "kestrel8: cannot "* ]] ||
   { cat "$WORK/err" >&2; fail "a failed start-up gave status $status and the lines above"; }
-echo "kestrel8.exe: a failed start-up says \"$(cat "$WORK/err")\" and ends with status 2"
+echo "kestrel8.exe: a failed start-up says \"$said\" and ends with status 2"
 
 # Under Xvfb: the window shows the picture.
 start_xvfb
