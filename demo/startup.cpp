@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <csignal>
 #include <initializer_list>
-#include <signal.h>
 #include <cstdio>
 #include <cstdlib>
 
@@ -79,15 +78,11 @@ static void DemoStopSignal(int sig) {
   std::raise(sig);
 }
 
+// Standard C's signal alone, because Windows' C runtime has no sigaction: it cannot read a
+// disposition without setting one, so ours is set and an ignored signal is put back.
 static void KeepStopSignals() {
-  for (int sig : {SIGINT, SIGTERM}) {
-    struct sigaction current;
-    if (sigaction(sig, nullptr, &current) != 0 || current.sa_handler == SIG_IGN) continue;
-    struct sigaction stop = {};
-    stop.sa_handler = DemoStopSignal;
-    sigemptyset(&stop.sa_mask);
-    sigaction(sig, &stop, nullptr);
-  }
+  for (int sig : {SIGINT, SIGTERM})
+    if (std::signal(sig, DemoStopSignal) == SIG_IGN) std::signal(sig, SIG_IGN);
 }
 
 void DemoStartUp() {

@@ -5,16 +5,17 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--web] [--release] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--windows] [--release] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
   --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
+  --windows    also the Windows build and its tests: mingw-w64, Wine, zip (tools/windows.sh)
   --release    also what tools/release.sh and its checks need: Debian's packaging tools, lintian,
                the desktop-entry, AppStream and manual-page checkers, zip
-  --ci         everything CI uses: tests, benchmarks, browser, clang with its sanitizer and fuzzer
-               runtimes
+  --ci         everything CI uses: tests, benchmarks, browser, Windows, release, clang with its
+               sanitizer and fuzzer runtimes
   --help       this text
 TEXT
 }
@@ -43,14 +44,19 @@ if ! command -v npm > /dev/null 2>&1; then
   web+=(npm)
 fi
 
+# The Windows build: the mingw-w64 cross compiler, dpkg-source to unpack SDL's Debian source,
+# zip for the package; its tests run the programs under Wine.
+windows=(g++-mingw-w64-x86-64-posix dpkg-dev zip unzip wine wine64)
+
 packages=("${run[@]}")
 for arg in "$@"; do
   case "$arg" in
     --test) packages+=("${test[@]}") ;;
     --bench) packages+=("${bench[@]}") ;;
     --web) packages+=("${web[@]}") ;;
+    --windows) packages+=("${windows[@]}") ;;
     --release) packages+=("${release[@]}") ;;
-    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${release[@]}" "${ci[@]}") ;;
+    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${windows[@]}" "${release[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac
