@@ -105,8 +105,12 @@ run_inside() {
       mount -t sysfs sys "$r/sys"
       mount --rbind /dev "$r/dev"
       mount -t tmpfs -o mode=1777 tmp "$r/tmp"
+      # Compilers go through ccache when the root has it (Emscripten brings it): the root and
+      # so the cache outlive the run, and every run builds the same export in the same place.
+      path=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+      [[ -d "$r/usr/lib/ccache" ]] && path="/usr/lib/ccache:$path"
       exec chroot "$r" /usr/bin/env -i HOME=/root USER=root LOGNAME=root LANG=C.UTF-8 \
-        TERM="${TERM:-dumb}" PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        TERM="${TERM:-dumb}" PATH="$path" \
         NODE_EXTRA_CA_CERTS=/etc/ssl/certs/ca-certificates.crt \
         /bin/bash -c "$4 && cd \"$2\" && $3"
     ' _ "$rootfs" "$inside" "$script" "$trust"
