@@ -93,7 +93,10 @@ for _ in $(seq 150); do
   alive_after "it showed its window"
   sleep 0.1
 done
-[[ -n "$window" ]] || { echo "tools/cpuload.sh: no window captioned KESTREL8 after 15 s" >&2; exit 1; }
+if [[ -z "$window" ]]; then
+  echo "tools/cpuload.sh: no window captioned KESTREL8 after 15 s" >&2
+  exit 1
+fi
 xdotool mousemove --window "$window" 128 128
 echo "desktop: CPU per scene, $seconds s each (load: 1, 5, 15 min)"
 for scene in 1 2 3 4; do
@@ -109,5 +112,6 @@ for scene in 1 2 3 4; do
   read -r u1 s1 < <(ticks)
   awk -v u="$((u1 - u0))" -v s="$((s1 - s0))" -v hz="$hz" -v t0="$start" -v t1="$(date +%s.%N)" \
     -v n="$scene" -v load="$(cut -d' ' -f1-3 /proc/loadavg)" \
-    'BEGIN { printf "desktop scene %d: %.1f%% of one core (user %.2f s, system %.2f s over %.2f s; load %s)\n", n, 100*(u+s)/hz/(t1-t0), u/hz, s/hz, t1-t0, load }'
+    'BEGIN { printf "desktop scene %d: %.1f%% of one core (user %.2f s, system %.2f s" \
+                    " over %.2f s; load %s)\n", n, 100*(u+s)/hz/(t1-t0), u/hz, s/hz, t1-t0, load }'
 done

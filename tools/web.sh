@@ -14,9 +14,9 @@ Usage: tools/web.sh [build | serve [PORT] | test | bench [SECONDS] | --help]
   build       (the default) install Emscripten if missing, then build the browser version into
               build-web/: index.html, kestrel8.js and kestrel8.wasm
   serve PORT  build, then serve build-web/ on http://127.0.0.1:PORT/ (default 8008) until Ctrl-C
-  test        build, then test in headless Chromium: the page as a person uses it, and the same
-              frames as the desktop program for one scripted run (installs Chromium and the
-              test's npm packages if missing)
+  test        build, then test: the page server's answers to bad requests, and in headless
+              Chromium the page as a person uses it and the same frames as the desktop program
+              for one scripted run (installs Chromium and the test's npm packages if missing)
   bench SECS  build, then measure how busy the page keeps headless Chromium's main thread in
               each scene (SECS seconds each, default 10), and the desktop program's CPU use
               per scene under Xvfb (tools/cpuload.sh --scenes) right after it
@@ -81,6 +81,9 @@ run_tests() {
   local tests="$root/tests/web" logs="$trees/frames"
   npm_packages
 
+  echo "== the page server and bad requests"
+  node "$tests/server.mjs" "$out"
+
   echo "== the page in headless Chromium"
   node "$tests/page.mjs" "$out"
 
@@ -134,8 +137,9 @@ case "${1:-build}" in
   test) build; run_tests ;;
   bench)
     seconds="${2:-10}"
-    [[ "$seconds" =~ ^[0-9]+$ ]] && ((10#$seconds >= 1 && 10#$seconds <= 600)) ||
+    if ! [[ "$seconds" =~ ^[0-9]+$ ]] || ((10#$seconds < 1 || 10#$seconds > 600)); then
       fail "SECONDS must be a whole number from 1 to 600, not '$seconds'"
+    fi
     build
     run_bench "$((10#$seconds))"
     ;;
