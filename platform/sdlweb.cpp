@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -356,12 +357,172 @@ void SDL_FreeSurface(SDL_Surface* surface) {
   EM_ASM({ SDL.freeSurface($0); }, surface);
 }
 
+}  // extern "C"
+
+namespace {
+
+// ---- Sound ----------------------------------------------------------------------------------
+// Emscripten's SDL audio makes a new AudioBuffer for every callback's block, leaves the block as
+// the previous callback wrote it (SDL 1.2 hands the callback silence) and keeps timers that
+// outlive the program. Here the blocks go through a ring of AudioBuffers made when the device
+// opens; per block only the AudioBufferSourceNode that Web Audio requires is new (a source plays
+// once). The callback runs on the browser's main thread between the program's frames, as SDL's
+// audio thread would run it between the main thread's locks.
+
+struct WebAudio {
+  SDL_AudioSpec spec;  // as opened: format, channels, samples, callback, userdata
+  uint8_t* block;      // one callback's bytes
+  int bytes;
+  bool open;
+  bool paused;
+};
+WebAudio audio;
+
+int BytesPerSample(SDL_AudioFormat format) {
+  if (format == AUDIO_S16LSB) return 2;
+  if (format == AUDIO_U8) return 1;
+  return 0;
+}
+
+// Opens output on the page's AudioContext (Module.audioContext, else a context of its own):
+// `ring` AudioBuffers of `frames` frames at `rate`, scheduled `ahead` buffers in advance. False
+// without Web Audio.
+EM_JS(int, OpenWebAudio, (int rate, int channels, int frames, int bytesPerSample, int ring,
+                          int ahead), {
+  SDL.openAudioContext();
+  var context = SDL.audioContext;
+  if (!context) return 0;
+  var buffers = [];
+  try {
+    for (var i = 0; i < ring; i++) buffers.push(context.createBuffer(channels, frames, rate));
+  } catch (e) {
+    return 0;  // a rate or size this browser does not play
+  }
+  var out = {
+    context: context, buffers: buffers, next: 0, channels: channels, frames: frames,
+    bytesPerSample: bytesPerSample, seconds: frames / rate, ahead: ahead, playAt: 0, timer: 0,
+    samples: [],
+  };
+  for (var c = 0; c < channels; c++) out.samples.push(new Float32Array(frames));
+  // Tops up the schedule: one callback per missing buffer, then a look again when half a
+  // buffer has played.
+  out.feed = function() {
+    out.timer = 0;
+    if (ABORT) return;
+    var lead = 0.05;  // the browser's own start-up and jitter
+    while (out.playAt - context.currentTime < lead + out.seconds * out.ahead) {
+      var at = Math.max(context.currentTime + lead, out.playAt);
+      var block = _K8WebAudioFill();
+      if (!block) return;  // closed meanwhile
+      out.play(block, at);
+      out.playAt = at + out.seconds;
+    }
+    out.timer = setTimeout(out.feed, out.seconds * 500);
+  };
+  out.play = function(block, at) {
+    var buffer = out.buffers[out.next];
+    out.next = (out.next + 1) % out.buffers.length;
+    var channels = out.channels, frames = out.frames;
+    for (var c = 0; c < channels; c++) {
+      var samples = out.samples[c];
+      if (out.bytesPerSample == 2) {
+        var words = block >> 1;
+        for (var j = 0; j < frames; j++) samples[j] = HEAP16[words + j * channels + c] / 32768;
+      } else {
+        for (var k = 0; k < frames; k++) {
+          samples[k] = (HEAPU8[block + k * channels + c] - 128) / 128;
+        }
+      }
+      buffer.copyToChannel(samples, c);
+    }
+    var source = context.createBufferSource();
+    source.buffer = buffer;
+    source.connect(context.destination);
+    source.start(at);
+  };
+  SDL.k8Audio = out;
+  return 1;
+});
+
+// Starts or stops the callbacks; nothing already scheduled is taken back.
+EM_JS(void, PauseWebAudio, (int pause), {
+  var out = SDL.k8Audio;
+  if (!out) return;
+  if (pause) {
+    clearTimeout(out.timer);
+    out.timer = 0;
+  } else if (!out.timer) {
+    out.timer = setTimeout(out.feed, 0);
+  }
+});
+
+EM_JS(void, CloseWebAudio, (void), {
+  var out = SDL.k8Audio;
+  if (!out) return;
+  clearTimeout(out.timer);
+  SDL.k8Audio = null;
+});
+
+}  // namespace
+
+extern "C" {
+
+// One callback's block, started as silence as SDL 1.2 starts it; for the page's feed above.
+EMSCRIPTEN_KEEPALIVE uint8_t* K8WebAudioFill(void) {
+  if (!audio.open) return nullptr;
+  std::memset(audio.block, audio.spec.format == AUDIO_U8 ? 0x80 : 0, audio.bytes);
+  audio.spec.callback(audio.spec.userdata, audio.block, audio.bytes);
+  return audio.block;
+}
+
+// Signed 16-bit or unsigned 8-bit samples, one or two channels, 8000 to 96000 per second (what
+// every browser's Web Audio plays), a power of two from 128 to 32768 frames per callback; the
+// desired format is the one opened. -1, nothing opened, for anything else or a second open.
+int SDL_OpenAudio(SDL_AudioSpec* desired, SDL_AudioSpec* obtained) {
+  constexpr int kQueued = 5;  // buffers scheduled ahead: Emscripten's depth, safe under jitter
+  constexpr int kSpare = 3;   // a buffer is written again only after it has played
+  if (audio.open || !desired || !desired->callback) return -1;
+  const int bytesPerSample = BytesPerSample(desired->format);
+  const int frames = desired->samples, channels = desired->channels;
+  if (!bytesPerSample || channels < 1 || channels > 2 || desired->freq < 8000 ||
+      desired->freq > 96000 || frames < 128 || frames > 32768 || (frames & (frames - 1)))
+    return -1;
+  const int bytes = frames * channels * bytesPerSample;
+  auto* block = static_cast<uint8_t*>(std::malloc(bytes));
+  if (!block) return -1;
+  if (!OpenWebAudio(desired->freq, channels, frames, bytesPerSample, kQueued + kSpare, kQueued)) {
+    std::free(block);
+    return -1;
+  }
+  audio.spec = *desired;
+  audio.spec.silence = desired->format == AUDIO_U8 ? 0x80 : 0;
+  audio.spec.size = static_cast<Uint32>(bytes);
+  audio.block = block;
+  audio.bytes = bytes;
+  audio.open = true;
+  audio.paused = true;
+  if (obtained) *obtained = audio.spec;
+  return 0;
+}
+
+void SDL_PauseAudio(int pause_on) {
+  if (!audio.open) return;
+  audio.paused = pause_on != 0;
+  PauseWebAudio(audio.paused ? 1 : 0);
+}
+
+// Stops the callbacks; what is already scheduled (at most half a second) still plays out.
+void SDL_CloseAudio(void) {
+  if (!audio.open) return;
+  CloseWebAudio();
+  std::free(audio.block);
+  audio = WebAudio{};
+}
+
 // Stopped without an opened device, else playing or paused as SDL_PauseAudio last said.
 SDL_AudioStatus SDL_GetAudioStatus(void) {
-  return static_cast<SDL_AudioStatus>(EM_ASM_INT({
-    if (!SDL.audio) return 0;
-    return SDL.audio.paused ? 2 : 1;
-  }));
+  if (!audio.open) return SDL_AUDIO_STOPPED;
+  return audio.paused ? SDL_AUDIO_PAUSED : SDL_AUDIO_PLAYING;
 }
 
 // The end of the program for the page around it. Emscripten's own SDL_Quit only stops SDL_mixer
