@@ -49,8 +49,8 @@ Layout LayoutOf(uint32_t rmask, uint32_t gmask, uint32_t bmask, uint32_t amask, 
 }
 
 // Writes a w x h block of canvas words (row length `outWords` words) from `source` (row length
-// `pitch` bytes, channels under the layout's masks, each a contiguous 8-bit mask as in every
-// 32-bit format this program uses).
+// `pitch` bytes, channels under the layout's masks; 8 bits of each are kept, which is all of
+// every channel in the 32-bit formats this program uses).
 void WriteCanvasWords(uint32_t* out, int outWords, const uint8_t* source, int pitch, int w, int h,
                       const Layout& l) {
   const bool imgWords = l.opaque && l.rmask == kWordRed && l.gmask == kWordGreen &&
@@ -64,9 +64,9 @@ void WriteCanvasWords(uint32_t* out, int outWords, const uint8_t* source, int pi
     }
     for (int x = 0; x < w; ++x) {
       const uint32_t p = row[x];
-      const uint32_t a = l.opaque ? 0xFFu : (p & l.amask) >> l.ashift;
-      to[x] = ((p & l.rmask) >> l.rshift) | ((p & l.gmask) >> l.gshift) << 8 |
-              ((p & l.bmask) >> l.bshift) << 16 | a << 24;
+      const uint32_t a = l.opaque ? 0xFFu : ((p & l.amask) >> l.ashift) & 0xFFu;
+      to[x] = (((p & l.rmask) >> l.rshift) & 0xFFu) | (((p & l.gmask) >> l.gshift) & 0xFFu) << 8 |
+              (((p & l.bmask) >> l.bshift) & 0xFFu) << 16 | a << 24;
     }
   }
 }
@@ -85,6 +85,7 @@ struct WebSurface {
   SDL_Surface surface;
   SDL_PixelFormat format;
   bool inUse;
+  bool converted;  // the pixels are `block`, opaque canvas words; else they are lent
   uint32_t* block;  // canvas words, owned by the slot; null until a conversion needs one
   size_t capacity;  // words in `block`
 };
@@ -156,6 +157,7 @@ SDL_Surface* Open(WebSurface* slot, void* pixels, int w, int h, int pitch, uint3
   slot->surface.clip_rect = SDL_Rect{0, 0, static_cast<Uint16>(w), static_cast<Uint16>(h)};
   slot->surface.refcount = 1;
   slot->inUse = true;
+  slot->converted = false;
   return &slot->surface;
 }
 
@@ -309,7 +311,10 @@ SDL_Surface* SDL_DisplayFormat(SDL_Surface* surface) {
   WebSurface* slot = FreeSlot(words);
   if (!slot || !GiveBlock(slot, words)) return CanvasSurface(source, w, h, surface->pitch, layout);
   WriteCanvasWords(slot->block, w, source, surface->pitch, w, h, layout);
-  return Open(slot, slot->block, w, h, w * 4, kCanvasRed, kCanvasGreen, kCanvasBlue, 0);
+  SDL_Surface* converted = Open(slot, slot->block, w, h, w * 4, kCanvasRed, kCanvasGreen,
+                                kCanvasBlue, 0);
+  slot->converted = true;
+  return converted;
 }
 
 // Blits from this layer's surfaces onto Emscripten's (the screen among them) with one
@@ -329,7 +334,7 @@ int SDL_UpperBlit(SDL_Surface* src, const SDL_Rect* srcrect, SDL_Surface* dst, S
   if (dstrect) *dstrect = to;
   if (!visible) return 0;
   const int view = static_cast<int>(from - slots);
-  if (from->block && src->pixels == from->block) {  // converted: canvas words, opaque
+  if (from->converted) {
     PutCanvasWords(view, from->block, src->w, src->h, part.x, part.y, part.w, part.h, to.x, to.y,
                    dst, 0);
     return 0;
