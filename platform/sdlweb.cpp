@@ -409,20 +409,22 @@ EM_JS(int, OpenWebAudio, (int rate, int channels, int frames, int bytesPerSample
     samples: [],
   };
   for (var c = 0; c < channels; c++) out.samples.push(new Float32Array(frames));
-  // Tops up the schedule: one callback per missing buffer, then a look again when half a
-  // buffer has played.
+  // Tops up the schedule, one callback per missing buffer, and looks again when the next
+  // buffer will be missing: about one wake-up per buffer played.
   out.feed = function() {
     out.timer = 0;
     if (ABORT) return;
     var lead = 0.05;  // the browser's own start-up and jitter
-    while (out.playAt - context.currentTime < lead + out.seconds * out.ahead) {
+    var full = lead + out.seconds * out.ahead;
+    while (out.playAt - context.currentTime < full) {
       var at = Math.max(context.currentTime + lead, out.playAt);
       var block = _K8WebAudioFill();
       if (!block) return;  // closed meanwhile
       out.play(block, at);
       out.playAt = at + out.seconds;
     }
-    out.timer = setTimeout(out.feed, out.seconds * 500);
+    var wait = out.playAt - context.currentTime - (full - out.seconds);
+    out.timer = setTimeout(out.feed, Math.max(10, wait * 1000));
   };
   out.play = function(block, at) {
     var buffer = out.buffers[out.next];
