@@ -216,38 +216,50 @@ uint32_t* Scratch(size_t words) {
 }
 
 // SDL 1.2's blit clipping: the source rectangle (whole source when none) within the source, the
-// destination within the target's bounds, both moved alike. Leaves `to` at the clipped
-// destination; false when nothing is left to draw.
+// destination within the target's bounds, both moved alike. Leaves `from` at the part of the
+// source drawn and `to` at where it lands; false when nothing is left to draw. Works in 64 bits:
+// the rectangles are the caller's ints, whatever they hold.
 bool ClipBlit(const SDL_Surface* src, const SDL_Rect* srcrect, const SDL_Surface* dst,
               SDL_Rect* from, SDL_Rect* to) {
-  *from = srcrect ? *srcrect : SDL_Rect{0, 0, src->w, src->h};
-  if (from->x < 0) {
-    from->w += from->x;
-    to->x -= from->x;
-    from->x = 0;
+  int64_t sx = 0, sy = 0, w = src->w, h = src->h, dx = to->x, dy = to->y;
+  if (srcrect) {
+    sx = srcrect->x;
+    sy = srcrect->y;
+    w = srcrect->w;
+    h = srcrect->h;
   }
-  if (from->y < 0) {
-    from->h += from->y;
-    to->y -= from->y;
-    from->y = 0;
+  if (sx < 0) {
+    w += sx;
+    dx -= sx;
+    sx = 0;
   }
-  from->w = std::min(from->w, src->w - from->x);
-  from->h = std::min(from->h, src->h - from->y);
-  if (to->x < 0) {
-    from->w += to->x;
-    from->x -= to->x;
-    to->x = 0;
+  if (sy < 0) {
+    h += sy;
+    dy -= sy;
+    sy = 0;
   }
-  if (to->y < 0) {
-    from->h += to->y;
-    from->y -= to->y;
-    to->y = 0;
+  w = std::min<int64_t>(w, src->w - sx);
+  h = std::min<int64_t>(h, src->h - sy);
+  if (dx < 0) {
+    w += dx;
+    sx -= dx;
+    dx = 0;
   }
-  from->w = std::min(from->w, dst->w - to->x);
-  from->h = std::min(from->h, dst->h - to->y);
-  to->w = std::max(from->w, 0);
-  to->h = std::max(from->h, 0);
-  return from->w > 0 && from->h > 0;
+  if (dy < 0) {
+    h += dy;
+    sy -= dy;
+    dy = 0;
+  }
+  w = std::min<int64_t>(w, dst->w - dx);
+  h = std::min<int64_t>(h, dst->h - dy);
+  const bool visible = w > 0 && h > 0;
+  // Within the surfaces' ints whenever something is drawn; the corner stays where the caller
+  // asked (moved by the source's clipping) otherwise, as SDL 1.2 leaves it.
+  *from = visible ? SDL_Rect{int(sx), int(sy), int(w), int(h)} : SDL_Rect{0, 0, 0, 0};
+  *to = visible ? SDL_Rect{int(dx), int(dy), int(w), int(h)}
+                : SDL_Rect{int(std::clamp<int64_t>(dx, INT32_MIN, INT32_MAX)),
+                           int(std::clamp<int64_t>(dy, INT32_MIN, INT32_MAX)), 0, 0};
+  return visible;
 }
 
 // The limit of SDL 1.2's surfaces, which also keeps width x height x 4 within memory's 32 bits.
