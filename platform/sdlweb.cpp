@@ -387,7 +387,7 @@ namespace {
 // audio thread would run it between the main thread's locks.
 
 struct WebAudio {
-  SDL_AudioSpec spec;  // as opened: format, channels, samples, callback, userdata
+  SDL_AudioSpec opened;  // format, channels, samples, callback, userdata
   uint8_t* block;      // one callback's bytes
   int bytes;
   bool open;
@@ -489,8 +489,8 @@ extern "C" {
 // One callback's block, started as silence as SDL 1.2 starts it; for the page's feed above.
 EMSCRIPTEN_KEEPALIVE uint8_t* K8WebAudioFill(void) {
   if (!audio.open) return nullptr;
-  std::memset(audio.block, audio.spec.format == AUDIO_U8 ? 0x80 : 0, audio.bytes);
-  audio.spec.callback(audio.spec.userdata, audio.block, audio.bytes);
+  std::memset(audio.block, audio.opened.format == AUDIO_U8 ? 0x80 : 0, audio.bytes);
+  audio.opened.callback(audio.opened.userdata, audio.block, audio.bytes);
   return audio.block;
 }
 
@@ -513,14 +513,14 @@ int SDL_OpenAudio(SDL_AudioSpec* desired, SDL_AudioSpec* obtained) {
     std::free(block);
     return -1;
   }
-  audio.spec = *desired;
-  audio.spec.silence = desired->format == AUDIO_U8 ? 0x80 : 0;
-  audio.spec.size = static_cast<Uint32>(bytes);
+  audio.opened = *desired;
+  audio.opened.silence = desired->format == AUDIO_U8 ? 0x80 : 0;
+  audio.opened.size = static_cast<Uint32>(bytes);
   audio.block = block;
   audio.bytes = bytes;
   audio.open = true;
   audio.paused = true;
-  if (obtained) *obtained = audio.spec;
+  if (obtained) *obtained = audio.opened;
   return 0;
 }
 
