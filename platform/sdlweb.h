@@ -1,9 +1,26 @@
 // sdlweb.h - the browser build's side of the platform layer (built only by Emscripten).
 //
-// sdlweb.cpp also supplies the SDL 1.2 calls that Emscripten's SDL lacks or gets wrong for this
-// program: SDL_CreateRGBSurfaceFrom (honouring the masks and the row length), SDL_DisplayFormat
-// and SDL_GetAudioStatus; and SDL_Quit, which tells the page (Module.onQuit) that the program
-// has ended.
+// sdlweb.cpp also supplies the SDL 1.2 calls that Emscripten's SDL lacks, gets wrong or makes
+// too costly for this program, with SDL 1.2's signatures and these differences:
+//  - SDL_CreateRGBSurfaceFrom lends the caller's pixels, as on the desktop (32 bits only; rows
+//    a multiple of 4 bytes; sides up to 16383; else null). SDL_DisplayFormat converts a 32-bit
+//    surface to an opaque copy in the canvas's byte order R, G, B, A. Both surfaces live in the
+//    program's memory, not on a canvas, in one of 8 reused slots (Emscripten's canvas surfaces
+//    once all are taken): they are only for SDL_DisplayFormat, as the source of SDL_UpperBlit
+//    and for SDL_FreeSurface, and their pixels may be read. Emscripten's own SDL calls
+//    (SDL_LockSurface, SDL_FillRect, ...) do not know them.
+//  - SDL_UpperBlit draws such a surface onto one of Emscripten's (the screen) with one
+//    putImageData, clipped as SDL 1.2 clips; a source with an alpha channel is blended. With
+//    one of these surfaces as the target it returns -1 and draws nothing. Blits between
+//    Emscripten's surfaces are Emscripten's. SDL_FreeSurface takes either kind; freeing one of
+//    these twice does nothing.
+//  - SDL_OpenAudio, SDL_PauseAudio, SDL_CloseAudio and SDL_GetAudioStatus play through the
+//    page's Web Audio context (Module.audioContext, else one of their own): signed 16-bit or
+//    unsigned 8-bit samples, 1 or 2 channels, 8000 to 96000 per second, a power of two from
+//    128 to 32768 frames per callback, opened exactly as desired (-1 otherwise). The callback
+//    runs on the page's thread between frames, about half a second ahead of what is heard,
+//    and gets its block as silence first.
+//  - SDL_Quit closes the audio and tells the page (Module.onQuit) that the program has ended.
 #pragma once
 #include <cstdint>
 

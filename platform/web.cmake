@@ -16,3 +16,6 @@ if(K8_FRAMELOG)
   list(APPEND K8_WEB_LINK_OPTIONS "-sEXPORTED_RUNTIME_METHODS=['ENV']")
 endif()
 target_link_options(k8platform INTERFACE ${K8_WEB_LINK_OPTIONS})
+# A changed pre-js relinks the programs.
+set_property(TARGET k8platform APPEND PROPERTY INTERFACE_LINK_DEPENDS
+             $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/web/prejs.js>)

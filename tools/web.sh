@@ -10,13 +10,16 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 
 usage() {
   cat <<'TEXT'
-Usage: tools/web.sh [build | serve [PORT] | test | --help]
+Usage: tools/web.sh [build | serve [PORT] | test | bench [SECONDS] | --help]
   build       (the default) install Emscripten if missing, then build the browser version into
               build-web/: index.html, kestrel8.js and kestrel8.wasm
   serve PORT  build, then serve build-web/ on http://127.0.0.1:PORT/ (default 8008) until Ctrl-C
-  test        build, then test in headless Chromium: the page as a person uses it, and the same
-              frames as the desktop program for one scripted run (installs Chromium and the
-              test's npm packages if missing)
+  test        build, then test: the page server's answers to bad requests, and in headless
+              Chromium the page as a person uses it and the same frames as the desktop program
+              for one scripted run (installs Chromium and the test's npm packages if missing)
+  bench SECS  build, then measure how busy the page keeps headless Chromium's main thread in
+              each scene (SECS seconds each, default 10), and the desktop program's CPU use
+              per scene under Xvfb (tools/cpuload.sh --scenes) right after it
   --help      this text
 The browser build needs emscripten and node; the tests also chromium and npm (tools/setup.sh --web).
 TEXT
@@ -64,14 +67,22 @@ build() {
   echo "Built $out/index.html (kestrel8.js, kestrel8.wasm beside it)"
 }
 
-run_tests() {
-  "$root/tools/setup.sh" --web --test  # --test: sdl12-compat for the desktop run
-  local tests="$root/tests/web" logs="$trees/frames"
+npm_packages() {
+  local tests="$root/tests/web"
   # The packages are pinned by the lock file; --ignore-scripts: nothing may fetch a browser.
   if ! (cd "$tests" && npm ls --depth=0 > /dev/null 2>&1); then
     (cd "$tests" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error) ||
       fail "npm ci in tests/web failed"
   fi
+}
+
+run_tests() {
+  "$root/tools/setup.sh" --web --test  # --test: sdl12-compat for the desktop run
+  local tests="$root/tests/web" logs="$trees/frames"
+  npm_packages
+
+  echo "== the page server and bad requests"
+  node "$tests/server.mjs" "$out"
 
   echo "== the page in headless Chromium"
   node "$tests/page.mjs" "$out"
@@ -99,6 +110,21 @@ run_tests() {
   node "$tests/frames.mjs" "$trees/web-framelog/site" "$logs/desktop.txt" "$logs/browser.txt"
 }
 
+# The page and then the desktop program, back to back, so that both figures see the same load
+# on the machine.
+run_bench() {
+  local seconds="$1" desktop="$trees/desktop"
+  "$root/tools/setup.sh" --web --test  # --test: Xvfb and xdotool for the desktop program
+  npm_packages
+  # The desktop program as tools/build.sh makes it, without the frame log's virtual clock.
+  configure "$desktop" "$trees/desktop.configure.log" cmake -S "$root" -B "$desktop" \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DK8_BENCH=OFF
+  cmake --build "$desktop" --target kestrel8 -j"$jobs" > "$trees/desktop.build.log" 2>&1 ||
+    { cat "$trees/desktop.build.log" >&2; fail "desktop build failed"; }
+  node "$root/tests/web/bench.mjs" "$out" "$seconds"
+  "$root/tools/cpuload.sh" --scenes "$seconds" "$desktop/demo/kestrel8"
+}
+
 case "${1:-build}" in
   -h | --help) usage ;;
   build) build ;;
@@ -109,5 +135,13 @@ case "${1:-build}" in
     exec node "$root/tools/webserve.mjs" "$out" "$port"
     ;;
   test) build; run_tests ;;
+  bench)
+    seconds="${2:-10}"
+    if ! [[ "$seconds" =~ ^[0-9]+$ ]] || ((10#$seconds < 1 || 10#$seconds > 600)); then
+      fail "SECONDS must be a whole number from 1 to 600, not '$seconds'"
+    fi
+    build
+    run_bench "$((10#$seconds))"
+    ;;
   *) echo "tools/web.sh: unknown command '$1'" >&2; usage >&2; exit 2 ;;
 esac
