@@ -2,12 +2,14 @@
 // sample-exact, faster than it plays. The demo's own start-up, ring and shutdown run
 // unchanged; the capture backend (platform/capture.h) takes every present and the sound.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/personality.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <linux/limits.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -77,25 +79,31 @@ long WholeNumber(const char* option, const char* text, long low, long high) {
   return value;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+bool EndsWith(const char* text, const char* end) {
+  const size_t n = std::strlen(text), m = std::strlen(end);
+  return n > m && std::strcmp(text + n - m, end) == 0;
 }
 
-bool IsDirectory(const std::string& path) {
+bool IsDirectory(const char* path) {
   struct stat s;
-  return stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+  return stat(path, &s) == 0 && S_ISDIR(s.st_mode);
 }
 
-std::string ParentOf(const std::string& path) {
-  std::string trimmed = path;
-  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-  const size_t slash = trimmed.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : trimmed.substr(0, slash);
+// The folder holding `path` (without trailing slashes), in `parent`.
+void ParentOf(const char* path, char (&parent)[PATH_MAX]) {
+  size_t n = std::strlen(path);
+  while (n > 1 && path[n - 1] == '/') --n;
+  while (n > 0 && path[n - 1] != '/') --n;
+  while (n > 1 && path[n - 1] == '/') --n;
+  if (n == 0) {
+    std::strcpy(parent, ".");
+  } else {
+    std::snprintf(parent, sizeof parent, "%.*s", static_cast<int>(n), path);
+  }
 }
 
-bool IsEmptyDirectory(const std::string& path) {
-  DIR* dir = opendir(path.c_str());
+bool IsEmptyDirectory(const char* path) {
+  DIR* dir = opendir(path);
   if (!dir) return false;
   bool empty = true;
   while (const dirent* entry = readdir(dir)) {
@@ -108,20 +116,18 @@ bool IsEmptyDirectory(const std::string& path) {
   return empty;
 }
 
-// The ffmpeg on PATH, or "" when there is none.
-std::string FindFfmpeg() {
+// The ffmpeg on PATH into `found`; false when there is none.
+bool FindFfmpeg(char (&found)[PATH_MAX]) {
   const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
-    const std::string candidate = dir + "/ffmpeg";
-    if (access(candidate.c_str(), X_OK) == 0 && !IsDirectory(candidate)) return candidate;
-    start = end + 1;
+  if (!path) path = "/usr/bin:/bin";
+  for (const char* dir = path;; ++dir) {
+    const size_t length = std::strcspn(dir, ":");
+    std::snprintf(found, sizeof found, "%.*s/ffmpeg", static_cast<int>(length ? length : 1),
+                  length ? dir : ".");
+    if (access(found, X_OK) == 0 && !IsDirectory(found)) return true;
+    dir += length;
+    if (!*dir) return false;
   }
-  return "";
 }
 
 // The panel of scene 2 shows the screen image's address. Without address randomisation the
@@ -135,10 +141,28 @@ void FixAddresses(char** argv) {
   personality(static_cast<unsigned long>(persona));  // no re-run: carry on as started
 }
 
+// The output chosen on the command line. Kept in plain storage and turned into a sink only
+// at the first frame (see CAPTURESETTINGS): the heap before the show starts is the same
+// whatever the names are.
+enum class Form { kFolder, kMaster, kShare };
+struct Output {
+  const char* path = nullptr;
+  Form form = Form::kFolder;
+  int scale = kDefaultScale;
+  char ffmpeg[PATH_MAX] = "";
+};
+Output output;
+
+std::unique_ptr<CAPTURESINK> MakeSink() {
+  if (output.form == Form::kFolder) return NewFolderSink(output.path);
+  return NewVideoSink(output.ffmpeg, output.path,
+                      output.form == Form::kMaster ? VideoKind::kMaster : VideoKind::kShare,
+                      output.scale);
+}
+
 struct Options {
   CAPTURESETTINGS settings;
-  std::string output;
-  std::string soundLog;
+  const char* soundLog = nullptr;
   int scale = 0;
 };
 
@@ -146,86 +170,89 @@ Options ReadOptions(int argc, char** argv) {
   Options o;
   bool keysGiven = false;
   for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](const char* option) -> const char* {
-      if (i + 1 >= argc) Refuse(std::string(option) + " needs a value");
+    const char* arg = argv[i];
+    auto is = [arg](const char* name) { return std::strcmp(arg, name) == 0; };
+    auto value = [&]() -> const char* {
+      if (i + 1 >= argc) Refuse(std::string(arg) + " needs a value");
       return argv[++i];
     };
-    if (arg == "--help" || arg == "-h") {
+    if (is("--help") || is("-h")) {
       Usage(stdout);
       std::exit(0);
-    } else if (arg == "--keys" || arg == "--script") {
+    } else if (is("--keys") || is("--script")) {
       if (keysGiven) Refuse("give the keys once, with --keys or --script");
       keysGiven = true;
-      const char* text = value(arg.c_str());
+      const bool file = is("--script");
+      const char* text = value();
       std::string why;
-      const bool read = arg == "--keys" ? KEYSCRIPTParse(text, &o.settings.script, &why)
-                                        : KEYSCRIPTReadFile(text, &o.settings.script, &why);
+      const bool read = file ? KEYSCRIPTReadFile(text, &o.settings.script, &why)
+                             : KEYSCRIPTParse(text, &o.settings.script, &why);
       if (!read) Refuse("cannot read the keys: " + why);
-    } else if (arg == "--frames") {
-      o.settings.frameLimit = WholeNumber("--frames", value("--frames"), 1, LONG_MAX / 2);
-    } else if (arg == "--scale") {
-      o.scale = static_cast<int>(WholeNumber("--scale", value("--scale"), 2, kMaxScale));
+    } else if (is("--frames")) {
+      o.settings.frameLimit = WholeNumber("--frames", value(), 1, LONG_MAX / 2);
+    } else if (is("--scale")) {
+      o.scale = static_cast<int>(WholeNumber("--scale", value(), 2, kMaxScale));
       if (o.scale % 2) Refuse("--scale must be even, so that 4:2:0 colour loses nothing");
-    } else if (arg == "--sound-log") {
-      o.soundLog = value("--sound-log");
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      Refuse("unknown option " + arg);
-    } else if (o.output.empty()) {
-      o.output = arg;
+    } else if (is("--sound-log")) {
+      o.soundLog = value();
+    } else if (arg[0] == '-' && arg[1]) {
+      Refuse(std::string("unknown option ") + arg);
+    } else if (!output.path) {
+      output.path = arg;
     } else {
-      Refuse("one OUTPUT only, not also " + arg);
+      Refuse(std::string("one OUTPUT only, not also ") + arg);
     }
   }
-  if (o.output.empty()) Refuse("no OUTPUT given");
+  if (!output.path || !*output.path) Refuse("no OUTPUT given");
   return o;
 }
 
-std::unique_ptr<CAPTURESINK> MakeSink(const Options& o) {
-  const std::string& out = o.output;
-  const bool folder = out.back() == '/' || IsDirectory(out);
+// Checks the output before anything runs, so that a mistake costs no time.
+void ChooseOutput(const Options& o) {
+  const char* out = output.path;
+  const bool folder = out[std::strlen(out) - 1] == '/' || IsDirectory(out);
   const bool master = EndsWith(out, ".mkv"), share = EndsWith(out, ".mp4");
   if (!folder && !master && !share)
-    Refuse("OUTPUT must end in .mkv, .mp4 or / (a folder), not \"" + out + "\"");
-  if (o.scale && !share) Refuse("--scale is for .mp4 output only");
-  const std::string parent = ParentOf(out);
-  if (!IsDirectory(parent) || access(parent.c_str(), W_OK) != 0)
-    Refuse("cannot write into " + parent + ": " +
-           (IsDirectory(parent) ? std::strerror(EACCES) : "no such folder"));
+    Refuse(std::string("OUTPUT must end in .mkv, .mp4 or / (a folder), not \"") + out + "\"");
+  if (o.scale && !(share && !folder)) Refuse("--scale is for .mp4 output only");
+  char parent[PATH_MAX];
+  ParentOf(out, parent);
+  if (!IsDirectory(parent)) Refuse(std::string("cannot write into ") + parent + ": no such folder");
+  if (access(parent, W_OK) != 0)
+    Refuse(std::string("cannot write into ") + parent + ": " + std::strerror(errno));
   if (folder) {
     if (IsDirectory(out) && !IsEmptyDirectory(out))
-      Refuse(out + " exists and is not empty");
-    return NewFolderSink(out);
+      Refuse(std::string(out) + " exists and is not empty");
+    output.form = Form::kFolder;
+    return;
   }
-  if (IsDirectory(out)) Refuse(out + " is a folder");
-  const std::string ffmpeg = FindFfmpeg();
-  if (ffmpeg.empty()) {
+  output.form = master ? Form::kMaster : Form::kShare;
+  if (o.scale) output.scale = o.scale;
+  if (!FindFfmpeg(output.ffmpeg)) {
     std::fprintf(stderr,
                  "kestrel8-capture: ffmpeg is not installed, so no video can be written: install "
                  "Debian's ffmpeg (tools/setup.sh --capture), or write a folder (OUTPUT ending "
                  "in /)\n");
     std::exit(CAPTUREStatusFailed);
   }
-  return NewVideoSink(ffmpeg, out, master ? VideoKind::kMaster : VideoKind::kShare,
-                      o.scale ? o.scale : kDefaultScale);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options = ReadOptions(argc, argv);
-  std::unique_ptr<CAPTURESINK> sink = MakeSink(options);
-  FILE* soundLog = nullptr;
-  if (!options.soundLog.empty()) {
-    soundLog = std::fopen(options.soundLog.c_str(), "wb");
-    if (!soundLog)
-      Refuse("cannot write " + options.soundLog + ": " + std::strerror(errno));
+  ChooseOutput(options);
+  int soundLog = -1;
+  if (options.soundLog) {
+    soundLog = open(options.soundLog, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (soundLog < 0)
+      Refuse(std::string("cannot write ") + options.soundLog + ": " + std::strerror(errno));
   }
   FixAddresses(argv);
   // No window and no sound device, whatever the environment says.
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  options.settings.sink = sink.get();
+  options.settings.makeSink = MakeSink;
   options.settings.soundLog = soundLog;
   options.settings.progress = isatty(STDERR_FILENO);
   CAPTUREConfigure(std::move(options.settings));
@@ -233,8 +260,8 @@ int main(int argc, char** argv) {
   DemoSceneRing();
   DemoShutDown();
   const int status = CAPTUREFinish();
-  if (soundLog && std::fclose(soundLog) != 0) {
-    std::fprintf(stderr, "kestrel8-capture: cannot write %s: %s\n", options.soundLog.c_str(),
+  if (soundLog >= 0 && close(soundLog) != 0) {
+    std::fprintf(stderr, "kestrel8-capture: cannot write %s: %s\n", options.soundLog,
                  std::strerror(errno));
     return CAPTUREStatusFailed;
   }

@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <initializer_list>
 #include <cstring>
 #include <ctime>
 #include <utility>
@@ -37,6 +38,7 @@ struct Answer {
 enum class Role { kRecord, kDry };
 
 CAPTURESETTINGS settings;
+std::unique_ptr<CAPTURESINK> sink;
 Role role = Role::kRecord;
 volatile sig_atomic_t interrupted = 0;
 
@@ -89,10 +91,16 @@ bool RunDevice() {
   if (device.open && !device.paused && device.callback)
     device.callback(device.userdata, reinterpret_cast<Uint8*>(block.data()),
                     static_cast<int>(block.size() * sizeof(int16_t)));
-  if (role == Role::kRecord && settings.soundLog) {
-    if (std::fwrite(block.data(), sizeof(int16_t), block.size(), settings.soundLog) !=
-        block.size())
-      return false;
+  if (role == Role::kRecord && settings.soundLog >= 0) {
+    const char* bytes = reinterpret_cast<const char*>(block.data());
+    size_t size = block.size() * sizeof(int16_t);
+    while (size > 0) {
+      const ssize_t n = write(settings.soundLog, bytes, size);
+      if (n < 0 && errno == EINTR && !interrupted) continue;
+      if (n <= 0) return false;
+      bytes += n;
+      size -= static_cast<size_t>(n);
+    }
   }
   pending.insert(pending.end(), block.begin(), block.end());
   return true;
@@ -145,14 +153,14 @@ void EndProgressLine() {
   }
   EndProgressLine();
   std::fprintf(stderr, "kestrel8-capture: %s\n", what.c_str());
-  if (settings.sink) settings.sink->Abandon();
+  if (sink) sink->Abandon();
   ReapDryRun(true);
   finished = true;
   std::exit(status);
 }
 
 void FailSink(const char* doing) {
-  Fail(std::string(doing) + ": " + settings.sink->Error() + "; nothing was kept",
+  Fail(std::string(doing) + ": " + sink->Error() + "; nothing was kept",
        CAPTUREStatusFailed);
 }
 
@@ -161,7 +169,7 @@ void FailSink(const char* doing) {
 void AbandonAtExit() {
   if (finished || role == Role::kDry) return;
   EndProgressLine();
-  if (settings.sink) settings.sink->Abandon();
+  if (sink) sink->Abandon();
   ReapDryRun(true);
 }
 
@@ -172,8 +180,12 @@ void TakeSignals() {
   stop.sa_handler = OnStopSignal;
   sigemptyset(&stop.sa_mask);
   stop.sa_flags = 0;  // a wait on the output or the dry run ends, so the interrupt is seen
-  sigaction(SIGINT, &stop, nullptr);
-  sigaction(SIGTERM, &stop, nullptr);
+  for (int sig : {SIGINT, SIGTERM}) {
+    struct sigaction current;
+    // A signal the caller set to be ignored stays ignored, as the demo itself keeps it.
+    if (sigaction(sig, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+      sigaction(sig, &stop, nullptr);
+  }
   signal(SIGPIPE, SIG_IGN);
 }
 
@@ -273,13 +285,14 @@ void Opened() {
 
 void RecordFrame(const IMG& image) {
   if (!sinkOpen) {
-    if (!settings.sink->Open(image.width, image.height)) FailSink("cannot start the output");
+    sink = settings.makeSink();
+    if (!sink->Open(image.width, image.height)) FailSink("cannot start the output");
     sinkOpen = true;
   }
-  if (!settings.sink->Frame(image)) FailSink("cannot write a frame");
+  if (!sink->Frame(image)) FailSink("cannot write a frame");
   const int16_t* sound = FrameSound();
   if (!sound) Fail("cannot write the sound log", CAPTUREStatusFailed);
-  if (!settings.sink->Sound(sound, CAPTURESamplesPerFrame)) FailSink("cannot write the sound");
+  if (!sink->Sound(sound, CAPTURESamplesPerFrame)) FailSink("cannot write the sound");
   ++written;
 }
 
@@ -336,9 +349,7 @@ int CAPTUREFinish() {
     Fail("the show took " + std::to_string(written) + " frames where its dry run took " +
              std::to_string(answer.total) + "; nothing was kept",
          CAPTUREStatusFailed);
-  if (settings.soundLog && std::fflush(settings.soundLog) != 0)
-    Fail(std::string("cannot write the sound log: ") + std::strerror(errno), CAPTUREStatusFailed);
-  if (!settings.sink->Finish()) FailSink("cannot complete the output");
+  if (!sink->Finish()) FailSink("cannot complete the output");
   finished = true;
   return 0;
 }

@@ -22,6 +22,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "image/img.h"
@@ -54,13 +55,16 @@ class CAPTURESINK {
   virtual std::string Error() const = 0;
 };
 
-/// What the capture runs. The sink is lent for the whole run; soundLog (may be null)
-/// receives every block the callback wrote, as raw signed 16-bit little-endian samples.
+/// What the capture runs. The sink is made by makeSink when the first frame arrives, so that
+/// nothing the capture allocates for it comes before the show's own start-up allocations:
+/// scene 2's panel shows an address, and the same show must give the same picture whatever
+/// the output's name. soundLog (a descriptor, -1 for none) receives every block the callback
+/// wrote, as raw signed 16-bit little-endian samples.
 struct CAPTURESETTINGS {
   KEYSCRIPT script;
   long frameLimit = -1;  ///< > 0: stop after this many frames
-  CAPTURESINK* sink = nullptr;
-  FILE* soundLog = nullptr;
+  std::unique_ptr<CAPTURESINK> (*makeSink)() = nullptr;
+  int soundLog = -1;
   bool progress = false;  ///< a progress line on standard error
 };
 
