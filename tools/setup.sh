@@ -5,12 +5,13 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--web] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--capture] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
   --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
+  --capture    also ffmpeg, which kestrel8-capture writes its videos through
   --ci         everything CI uses: tests, benchmarks, browser, clang with its sanitizer and fuzzer
                runtimes
   --help       this text
@@ -23,12 +24,14 @@ test=(
   libsdl1.2-compat                               # the second SDL 1.2 the tests run on (SDL 1.2 over SDL2)
   xvfb xauth xdotool x11-apps x11-utils netpbm  # end-to-end: X server, keys, screenshots
   sox                                            # checking the rendered soundtrack
+  ffmpeg                                         # the capture's videos, decoded by its tests
 )
 bench=(
   libbenchmark-dev
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
   libpixman-1-dev libstb-dev                     # the strongest counterparts: fills, transforms, image readers
 )
+capture=(ffmpeg)                                  # kestrel8-capture's .mkv and .mp4 output
 ci=(clang libclang-rt-14-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
 # packages. Debian's npm only when no npm is there: a node from elsewhere brings its own npm,
@@ -44,6 +47,7 @@ for arg in "$@"; do
     --test) packages+=("${test[@]}") ;;
     --bench) packages+=("${bench[@]}") ;;
     --web) packages+=("${web[@]}") ;;
+    --capture) packages+=("${capture[@]}") ;;
     --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
