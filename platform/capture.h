@@ -61,10 +61,10 @@ class CAPTURESINK {
 /// the output's name. soundLog (a descriptor, -1 for none) receives every block the callback
 /// wrote, as raw signed 16-bit little-endian samples.
 struct CAPTURESETTINGS {
-  KEYSCRIPT script;
+  KEYSCRIPT script;      ///< the keys to press (none: the whole show)
   long frameLimit = -1;  ///< > 0: stop after this many frames
-  std::unique_ptr<CAPTURESINK> (*makeSink)() = nullptr;
-  int soundLog = -1;
+  std::unique_ptr<CAPTURESINK> (*makeSink)() = nullptr;  ///< makes the output, once
+  int soundLog = -1;     ///< descriptor for the callback's raw blocks, or -1
   bool progress = false;  ///< a progress line on standard error
 };
 

@@ -16,8 +16,8 @@
 
 /// One scripted press: the key goes down right after present `present`.
 struct KEYPRESS {
-  long present;
-  SDLKey key;
+  long present;  ///< the present after which the key goes down, from 0
+  SDLKey key;    ///< the key's SDL 1.2 symbol
 };
 
 /// A parsed script and how far it has been played.
