@@ -4,110 +4,63 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <vector>
+#include <string>
 
-#include "platform/fps.h"
+#include "platform/keyscript.h"
+#include "platform/vclock.h"
 
 namespace {
 
-struct Press {
-  long present;
-  SDLKey key;
-};
-
 bool active = false;
 long presents = 0;
-std::vector<Press> presses;  // in script order
-size_t nextPress = 0;
+KEYSCRIPT script;
 SDL_Rect mask = {0, 0, 0, 0};
-uint32_t virtualMs = 0;
 
-uint32_t VirtualClock() { return virtualMs += 20; }
-void NoSleep(uint32_t) {}
+constexpr uint64_t kFnvBasis = 14695981039346656037ull;  // FNV-1a 64-bit offset basis
+constexpr uint64_t kFnvPrime = 1099511628211ull;
 
-bool ParseKey(const char* name, size_t length, SDLKey* key) {
-  if (length == 1) {
-    *key = static_cast<SDLKey>(static_cast<unsigned char>(name[0]));
-    return true;
-  }
-  if (length == 5 && std::strncmp(name, "space", 5) == 0) {
-    *key = SDLK_SPACE;
-    return true;
-  }
-  if (length == 6 && std::strncmp(name, "escape", 6) == 0) {
-    *key = SDLK_ESCAPE;
-    return true;
-  }
-  return false;
+int Shift(uint32_t bits) { return bits ? __builtin_ctz(bits) : 0; }
+
+bool Masked(SDL_Rect skip, int x, int y) {
+  return y >= skip.y && y < skip.y + skip.h && x >= skip.x && x < skip.x + skip.w;
 }
 
-bool ParseKeys(const char* text) {
-  const char* p = text;
-  long previous = -1;
-  while (*p) {
-    if (*p == ' ' || *p == ',') {
-      ++p;
-      continue;
-    }
-    char* end = nullptr;
-    const long present = std::strtol(p, &end, 10);
-    if (end == p || *end != ':' || present <= previous) return false;
-    const char* name = end + 1;
-    size_t length = std::strcspn(name, " ,");
-    SDLKey key;
-    if (!ParseKey(name, length, &key)) return false;
-    presses.push_back({present, key});
-    previous = present;
-    p = name + length;
-  }
-  return true;
-}
+void Opened() { FRAMELOGStart(); }
+void Presented(SDL_Surface* screen, const IMG*) { FRAMELOGPresent(screen); }
+void Closing() { FRAMELOGEnd(); }
 
-bool ParseMask(const char* text) {
+}  // namespace
+
+extern const SDLDPYBACKEND FRAMELOGBackend = {Opened, Presented, Closing};
+
+bool FRAMELOGParseMask(const char* text, SDL_Rect* out) {
   int x, y, w, h;
   char extra;
   constexpr int kMaxSide = 16383;  // SDL 1.2's bound on a surface side
-  if (std::sscanf(text, "%d,%d,%d,%d%c", &x, &y, &w, &h, &extra) != 4 || x < 0 || y < 0 ||
-      w < 0 || h < 0 || x > kMaxSide || y > kMaxSide || w > kMaxSide || h > kMaxSide)
+  if (!text || std::sscanf(text, "%d,%d,%d,%d%c", &x, &y, &w, &h, &extra) != 4 || x < 0 ||
+      y < 0 || w < 0 || h < 0 || x > kMaxSide || y > kMaxSide || w > kMaxSide || h > kMaxSide)
     return false;
-  mask = SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
+  *out = SDL_Rect{static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
                   static_cast<Uint16>(h)};
   return true;
 }
 
-void PushKeyDown(SDLKey key) {
-  SDL_Event event;
-  std::memset(&event, 0, sizeof event);
-  event.type = SDL_KEYDOWN;
-  event.key.type = SDL_KEYDOWN;
-  event.key.state = SDL_PRESSED;
-  event.key.keysym.sym = key;
-  SDL_PushEvent(&event);
-}
-
-int Shift(uint32_t mask) { return mask ? __builtin_ctz(mask) : 0; }
-
-}  // namespace
-
 bool FRAMELOGStart() {
-  presses.clear();
-  nextPress = 0;
   presents = 0;
   mask = SDL_Rect{0, 0, 0, 0};
   const char* keys = std::getenv("K8_FRAMELOG_KEYS");
   const char* maskText = std::getenv("K8_FRAMELOG_MASK");
-  if (keys && !ParseKeys(keys)) {
-    std::fprintf(stderr, "frame log: cannot read K8_FRAMELOG_KEYS \"%s\"\n", keys);
+  std::string why;
+  if (!KEYSCRIPTParse(keys ? keys : "", &script, &why)) {
+    std::fprintf(stderr, "frame log: cannot read K8_FRAMELOG_KEYS \"%s\": %s\n", keys,
+                 why.c_str());
     return active = false;
   }
-  if (maskText && !ParseMask(maskText)) {
+  if (maskText && !FRAMELOGParseMask(maskText, &mask)) {
     std::fprintf(stderr, "frame log: cannot read K8_FRAMELOG_MASK \"%s\"\n", maskText);
     return active = false;
   }
-  virtualMs = 0;
-  FPSClock = VirtualClock;
-  FPSSleep = NoSleep;
+  VCLOCKStart();
   return active = true;
 }
 
@@ -116,21 +69,33 @@ uint64_t FRAMELOGHash(SDL_Surface* surface, SDL_Rect skip) {
   if (SDL_LockSurface(surface) < 0) return 0;
   const SDL_PixelFormat* f = surface->format;
   const int rs = Shift(f->Rmask), gs = Shift(f->Gmask), bs = Shift(f->Bmask);
-  uint64_t h = 14695981039346656037ull;  // FNV-1a 64-bit offset basis
+  uint64_t h = kFnvBasis;
   for (int y = 0; y < surface->h; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(
                                                             surface->pixels) +
                                                         static_cast<size_t>(y) * surface->pitch);
-    const bool rowMasked = y >= skip.y && y < skip.y + skip.h;
     for (int x = 0; x < surface->w; ++x) {
-      if (rowMasked && x >= skip.x && x < skip.x + skip.w) continue;
+      if (Masked(skip, x, y)) continue;
       const uint32_t p = row[x];
       const uint32_t rgb = ((p & f->Rmask) >> rs) << 16 | ((p & f->Gmask) >> gs) << 8 |
                            ((p & f->Bmask) >> bs);
-      h = (h ^ rgb) * 1099511628211ull;
+      h = (h ^ rgb) * kFnvPrime;
     }
   }
   SDL_UnlockSurface(surface);
+  return h;
+}
+
+uint64_t FRAMELOGHashWords(const uint32_t* words, int width, int count, int stride,
+                           SDL_Rect skip) {
+  uint64_t h = kFnvBasis;
+  for (int y = 0; y < count; ++y) {
+    const uint32_t* row = words + static_cast<size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      if (Masked(skip, x, y)) continue;
+      h = (h ^ (row[x] & 0x00FFFFFFu)) * kFnvPrime;
+    }
+  }
   return h;
 }
 
@@ -143,8 +108,7 @@ void FRAMELOGPresent(SDL_Surface* screen) {
   } else {
     std::printf("present %ld %016" PRIx64 "\n", presents, FRAMELOGHash(screen, mask));
   }
-  while (nextPress < presses.size() && presses[nextPress].present == presents)
-    PushKeyDown(presses[nextPress++].key);
+  KEYSCRIPTPush(&script, presents);
   ++presents;
 }
 

@@ -11,9 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifdef K8_FRAMELOG
-#include "platform/framelog.h"
-#endif
+#include "platform/sdldpybackend.h"
 
 SDLDPY* SDLDPYCurrent = nullptr;
 SDL_Surface* SDLDPYSurface = nullptr;
@@ -42,11 +40,13 @@ SDL_Surface* LiveScreen() {
   return nullptr;
 }
 
-void Present(SDL_Surface* screen) {
+// Shows the screen, then lets the build's backend see the frame (see sdldpybackend.h).
+void Present(SDL_Surface* screen, const IMG* image) {
   if (SDLDPYDoubleBuffered)
     SDL_Flip(screen);
   else
     SDL_UpdateRect(screen, 0, 0, 0, 0);
+  if (SDLDPYBackend && SDLDPYBackend->presented) SDLDPYBackend->presented(screen, image);
 }
 
 bool HoldsIMGWords(const SDL_Surface* surface) {
@@ -93,9 +93,9 @@ SDLDPY* SDLDPYNew() {
     return nullptr;
   }
   SDLDPYCurrent = display;
-#ifdef K8_FRAMELOG
-  FRAMELOGStart();  // test builds: virtual clock and scripted keys from the first frame on
-#endif
+  // From the first frame on: a backend that runs on a virtual clock must have it before the
+  // frame timer's first reading.
+  if (SDLDPYBackend && SDLDPYBackend->opened) SDLDPYBackend->opened();
   SDLDPYSetMode(display, kStartSide, kStartSide);
   return display;
 }
@@ -110,9 +110,7 @@ void SDLDPYFree(SDLDPY** display) {
   if (SDL_Surface* screen = LiveScreen()) SDL_FreeSurface(screen);
   SDLDPYSurface = nullptr;
   SDLDPYDoubleBuffered = 0;
-#ifdef K8_FRAMELOG
-  FRAMELOGEnd();
-#endif
+  if (SDLDPYBackend && SDLDPYBackend->closing) SDLDPYBackend->closing();
   std::free(*display);
   *display = nullptr;
   SDLDPYCurrent = nullptr;
@@ -172,10 +170,7 @@ void SDLDPYShowIMG(SDLDPY* display, const IMG* image) {
   SDL_Rect origin = {0, 0, 0, 0};
   SDL_UpperBlit(converted, nullptr, screen, &origin);
   SDL_FreeSurface(converted);
-  Present(screen);
-#ifdef K8_FRAMELOG
-  FRAMELOGPresent(screen);
-#endif
+  Present(screen, image);
 }
 
 void SDLDPYFlipIMG(SDLDPY* display, const IMG* image) {
@@ -192,7 +187,7 @@ void SDLDPYFlipIMG(SDLDPY* display, const IMG* image) {
   std::memcpy(screen->pixels, image->pixels,
               static_cast<size_t>(image->width) * static_cast<size_t>(image->height) * 4);
   SDL_UnlockSurface(screen);
-  Present(screen);
+  Present(screen, image);
 }
 
 void SDLDPYCopyIMG(SDLDPY* display, const IMG* image) {
@@ -208,7 +203,7 @@ void SDLDPYCopyIMG(SDLDPY* display, const IMG* image) {
     std::memcpy(target + static_cast<size_t>(y) * screen->pitch,
                 image->pixels + static_cast<size_t>(y) * image->width, rowBytes);
   SDL_UnlockSurface(screen);
-  Present(screen);
+  Present(screen, image);
 }
 
 const char* SDLDPYToASCII(const SDLDPY* display) {

@@ -5,17 +5,18 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--web] [--windows] [--release] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--capture] [--windows] [--release] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
   --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
+  --capture    also ffmpeg, which kestrel8-capture writes its videos through
   --windows    also the Windows build and its tests: mingw-w64, Wine, zip (tools/windows.sh)
   --release    also what tools/release.sh and its checks need: Debian's packaging tools, lintian,
                the desktop-entry, AppStream and manual-page checkers, zip
-  --ci         everything CI uses: tests, benchmarks, browser, Windows, release, clang with its
-               sanitizer and fuzzer runtimes
+  --ci         everything CI uses: tests, benchmarks, browser, capture, Windows, release, clang
+               with its sanitizer and fuzzer runtimes
   --help       this text
 TEXT
 }
@@ -26,6 +27,7 @@ test=(
   libsdl1.2-compat                               # the second SDL 1.2 the tests run on (SDL 1.2 over SDL2)
   xvfb xauth xdotool x11-apps x11-utils netpbm  # end-to-end: X server, keys, screenshots
   sox                                            # checking the rendered soundtrack
+  ffmpeg                                         # the capture's videos, decoded by its tests
 )
 bench=(
   libbenchmark-dev
@@ -35,6 +37,7 @@ bench=(
 # tools/release.sh: packaging (dpkg-dev), the icons (netpbm), manual pages of further programs
 # (help2man), the zips; then the checks of the packages (tests/release).
 release=(dpkg-dev netpbm help2man zip unzip git lintian desktop-file-utils appstream man-db)
+capture=(ffmpeg)                                  # kestrel8-capture's .mkv and .mp4 output
 ci=(clang libclang-rt-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
 # packages. Debian's npm only when no npm is there: a node from elsewhere brings its own npm,
@@ -54,9 +57,10 @@ for arg in "$@"; do
     --test) packages+=("${test[@]}") ;;
     --bench) packages+=("${bench[@]}") ;;
     --web) packages+=("${web[@]}") ;;
+    --capture) packages+=("${capture[@]}") ;;
     --windows) packages+=("${windows[@]}") ;;
     --release) packages+=("${release[@]}") ;;
-    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${windows[@]}" "${release[@]}" "${ci[@]}") ;;
+    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${release[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac
