@@ -160,19 +160,7 @@ build_sdl() {
 
 # ---- the programs ----------------------------------------------------------------------------
 
-configure() {  # configure DIR LOG ARGS...: configure once, quietly, showing the log on failure
-  local dir="$1" log="$2"
-  shift 2
-  [[ -f "$dir/CMakeCache.txt" ]] && return 0
-  "$@" > "$log" 2>&1 || { cat "$log" >&2; rm -rf "$dir"; fail "configuring $dir failed"; }
-}
-
-build_host() {  # the generators (font sheet, clips) must run here, so they are host programs
-  configure "$host" "$trees/host.configure.log" cmake -S "$root" -B "$host" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DK8_BENCH=OFF -DK8_FRAMELOG=ON
-  cmake --build "$host" --target mkfont mkclips "$@" -j"$jobs" > "$trees/host.build.log" 2>&1 ||
-    { cat "$trees/host.build.log" >&2; fail "host build failed"; }
-}
+source "$root/tools/hostbuild.bash"
 
 build_windows() {  # build_windows TREE SDL-PREFIX [CMAKE ARGS...]: both programs for Windows
   local tree="$1" sdl="$2"

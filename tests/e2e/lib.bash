@@ -23,22 +23,7 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start_xvfb WIDTHxHEIGHT: a private X server on a free display number.
-start_xvfb() {
-  local n
-  for n in $(seq $((100 + $$ % 400)) 600); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 "$1x24" -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      xdpyinfo > /dev/null 2>&1 && return 0
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  fail "no X server could be started"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.bash"
 
 # start_program PATH: runs it on the private server with SDL's X11 driver (never a fallback
 # driver that shows nothing) and a dummy sound card; the shim holds the finished process for
@@ -83,26 +68,6 @@ launch() {
   done
   xwininfo -root -tree >&2 || true
   fail "no window captioned KESTREL8"
-}
-
-# shot WINDOW NAME: the window's pixels as a PPM file with maxval 255; prints its path.
-# WINDOW "root" takes the whole screen (the full-screen program draws into a window of SDL's
-# own, not the captioned one). The window is cut out of the root's picture rather than read
-# by itself: both SDL 1.2 libraries give their window a DirectColor visual, whose picture xwd
-# writes through the window's colour map and so with other colours than the program drew.
-shot() {
-  xwd -silent -root | xwdtopnm 2>/dev/null | pnmdepth 255 > "$WORK/$2.root.ppm"
-  if [[ "$1" == "root" ]]; then
-    mv "$WORK/$2.root.ppm" "$WORK/$2.ppm"
-  else
-    local x y w h
-    read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 }
-      /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
-      END { print x, y, w, h }')
-    pamcut -left "$x" -top "$y" -width "$w" -height "$h" "$WORK/$2.root.ppm" > "$WORK/$2.ppm"
-    rm -f "$WORK/$2.root.ppm"
-  fi
-  echo "$WORK/$2.ppm"
 }
 
 size_of() { pnmfile "$1" | grep -Eo '[0-9]+ by [0-9]+'; }

@@ -11,18 +11,7 @@
 # Runs as root (or through sudo) on any Debian with apt; it installs what it needs to check.
 # Usage: tests/release/install.sh DIST_DIR
 set -euo pipefail
-me="tests/release/install.sh"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-fail() { echo "$me: FAILED: $*" >&2; exit 1; }
-
-if [[ ${1:-} == -h || ${1:-} == --help ]]; then
-  echo "Usage: $me DIST_DIR"
-  exit 0
-elif [[ $# -ne 1 || $1 == -* ]]; then
-  echo "Usage: $me DIST_DIR" >&2
-  exit 2
-fi
-dist="$(realpath "$1")"
+source "$(dirname "$0")/lib.bash"
 debs=("$dist"/kestrel8_*.deb "$dist"/libkestrel8-dev_*.deb)
 for deb in "${debs[@]}"; do [[ -f "$deb" ]] || fail "no $deb"; done
 ours=(kestrel8 libkestrel8-dev)

@@ -4,16 +4,7 @@
 # desktop-file-validate, appstreamcli validate and man --warnings.
 # Usage: tests/release/lint.sh DIST_DIR
 set -euo pipefail
-me="tests/release/lint.sh"
-fail() { echo "$me: $*" >&2; exit 1; }
-if [[ ${1:-} == -h || ${1:-} == --help ]]; then
-  echo "Usage: $me DIST_DIR"
-  exit 0
-elif [[ $# -ne 1 || $1 == -* ]]; then
-  echo "Usage: $me DIST_DIR" >&2
-  exit 2
-fi
-dist="$(realpath "$1")"
+source "$(dirname "$0")/lib.bash"
 export LC_ALL=C.UTF-8
 
 debs=("$dist"/*.deb)

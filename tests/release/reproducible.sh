@@ -4,17 +4,7 @@
 # in other folders) and compares every file with those in DIST_DIR.
 # Usage: tests/release/reproducible.sh DIST_DIR
 set -euo pipefail
-me="tests/release/reproducible.sh"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-fail() { echo "$me: FAILED: $*" >&2; exit 1; }
-if [[ ${1:-} == -h || ${1:-} == --help ]]; then
-  echo "Usage: $me DIST_DIR"
-  exit 0
-elif [[ $# -ne 1 || $1 == -* ]]; then
-  echo "Usage: $me DIST_DIR" >&2
-  exit 2
-fi
-dist="$(realpath "$1")"
+source "$(dirname "$0")/lib.bash"
 
 # The first release must come from the commit the second one is made from.
 tarball=("$dist"/kestrel8-*.tar.gz)

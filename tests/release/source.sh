@@ -3,17 +3,7 @@
 # and builds and starts there with the README's first command (tools/run.sh), without git.
 # Usage: tests/release/source.sh DIST_DIR
 set -euo pipefail
-me="tests/release/source.sh"
-root="$(cd "$(dirname "$0")/../.." && pwd)"
-fail() { echo "$me: FAILED: $*" >&2; exit 1; }
-if [[ ${1:-} == -h || ${1:-} == --help ]]; then
-  echo "Usage: $me DIST_DIR"
-  exit 0
-elif [[ $# -ne 1 || $1 == -* ]]; then
-  echo "Usage: $me DIST_DIR" >&2
-  exit 2
-fi
-dist="$(realpath "$1")"
+source "$(dirname "$0")/lib.bash"
 tarballs=("$dist"/kestrel8-*.tar.gz)
 tarball="${tarballs[0]}"
 [[ -f "$tarball" ]] || fail "no source tarball in $dist"

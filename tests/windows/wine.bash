@@ -20,32 +20,4 @@ use_graphics() {
   if [[ "$1" == null ]]; then unset DISPLAY; fi
 }
 
-# start_xvfb: a private X server on a free display number; sets DISPLAY and XVFB_PID.
-start_xvfb() {
-  local n
-  for n in $(seq $((100 + $$ % 400)) 600); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-      xdpyinfo > /dev/null 2>&1 && return 0
-      kill -0 "$XVFB_PID" 2>/dev/null || break
-      sleep 0.1
-    done
-  done
-  echo "FAIL: no X server could be started" >&2
-  exit 1
-}
-
-# shot WINDOW NAME: the window's pixels cut from the screen's picture, as a PPM file with
-# maxval 255; prints its path.
-shot() {
-  local x y w h
-  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 }
-    /Absolute upper-left Y/ { y = $4 } /Width:/ { w = $2 } /Height:/ { h = $2 }
-    END { print x, y, w, h }')
-  xwd -silent -root | xwdtopnm 2>/dev/null | pnmdepth 255 |
-    pamcut -left "$x" -top "$y" -width "$w" -height "$h" > "$WORK/$2.ppm"
-  echo "$WORK/$2.ppm"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.bash"
