@@ -39,7 +39,6 @@ bench=(
 release=(dpkg-dev netpbm help2man zip unzip git lintian desktop-file-utils appstream man-db)
 capture=(ffmpeg)                                  # kestrel8-capture's .mkv and .mp4 output
 ci=(clang libclang-rt-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
-ci+=(ccache)                                   # CI's compiler cache, kept between runs
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
 # packages. Debian's npm only when no npm is there: a node from elsewhere brings its own npm,
 # which Debian's would conflict with.
