@@ -16,14 +16,17 @@ usage() {
 Usage: tools/debian.sh COMMAND ...
 Builds and tests the source package in clean Debian 12 (bookworm) and 13 (trixie) roots made
 by mmdebstrap and cached in ${XDG_CACHE_HOME:-~/.cache}/kestrel8/roots (or $K8_ROOTS_CACHE).
+  source TARBALL OUT      the source package (.dsc, .orig.tar.gz, .debian.tar.xz) of the
+                          release's source tarball into the folder OUT
   root RELEASE KIND       make RELEASE's root if it is missing or older than 7 days and print
                           its path; KIND is build (sbuild's) or test (autopkgtest's, piuparts')
   build RELEASE DSC OUT   sbuild DSC in RELEASE's build root into the folder OUT, then that
                           release's lintian on the .changes (source and binaries): an error or
                           a warning fails; DEB_BUILD_OPTIONS=nocheck leaves out the tests,
                           K8_BUILD_PATH sets the folder the build happens in
-  test RELEASE CHANGES    autopkgtest (debian/tests) and piuparts on the packages of CHANGES
-                          in RELEASE's test root
+  test RELEASE DSC CHANGES
+                          autopkgtest (DSC's debian/tests) and piuparts on the packages of
+                          CHANGES in RELEASE's test root
   same CHANGES CHANGES    the .deb files of two builds are byte-identical
   --help                  this text
 RELEASE is bookworm or trixie.
@@ -92,6 +95,129 @@ make_root() {
   echo "$release's $kind root made in $((SECONDS - start)) s" >&2
 }
 
+# source TARBALL OUT: the source package of the release's tarball, which is its .orig tarball
+# byte for byte. The tarball leaves debian/ out (.gitattributes); it comes from the commit the
+# tarball was made from, whose id git archive records in it.
+make_source() {
+  local tarball="$1" out="$2" name version commit work
+  [[ -f "$tarball" ]] || fail "no tarball $tarball"
+  name="$(basename "$tarball" .tar.gz)"     # kestrel8-VERSION
+  version="${name#kestrel8-}"
+  commit="$(git get-tar-commit-id < <(gzip -dc "$tarball"))" ||
+    fail "$tarball records no commit (make it with git archive, as tools/release.sh does)"
+  mkdir -p "$out"
+  work="$(mktemp -d)"
+  tar -xzf "$tarball" -C "$work"
+  [[ -d "$work/$name" ]] || { rm -rf "$work"; fail "$tarball does not unpack into $name/"; }
+  git -C "$tree" archive "$commit" debian | tar -xf - -C "$work/$name" ||
+    { rm -rf "$work"; fail "no debian/ in commit $commit of $tree"; }
+  cp "$tarball" "$work/kestrel8_$version.orig.tar.gz"
+  (cd "$work" && dpkg-source --build "$name") > "$work/dpkg-source.log" 2>&1 ||
+    { cat "$work/dpkg-source.log" >&2; rm -rf "$work"; fail "dpkg-source failed"; }
+  cp "$work"/kestrel8_*.dsc "$work"/kestrel8_*.orig.tar.gz "$work"/kestrel8_*.debian.tar.* "$out/"
+  rm -rf "$work"
+  ls "$out"/kestrel8_*.dsc
+}
+
+# build RELEASE DSC OUT: sbuild in unshare mode from the cached root, with that release's
+# lintian (installed into the build's throw-away session) failing the build on an error or
+# a warning; its informational and pedantic notes are shown.
+build() {
+  local release="$1" dsc out root config
+  dsc="$(realpath "$2")"
+  out="$(realpath -m "$3")"
+  [[ -f "$dsc" ]] || fail "no source package $2"
+  make_root "$release" build
+  root="$(root_path "$release" build)"
+  mkdir -p "$out"
+  config="$(mktemp)"
+  printf '%s\n' '$lintian_require_success = 1;' '1;' > "$config"
+  local options=(--chroot-mode=unshare --chroot="$root" --dist="$release" --arch-any
+                 --no-arch-all --no-source --build-dir="$out" --nolog
+                 --run-lintian --lintian-opts="--pedantic --display-info --fail-on error,warning"
+                 --no-run-piuparts --no-run-autopkgtest)
+  [[ -z "${K8_BUILD_PATH:-}" ]] || options+=(--build-path="$K8_BUILD_PATH")
+  local start=$SECONDS status=0
+  echo "sbuild: $(basename "$dsc") on Debian $release${DEB_BUILD_OPTIONS:+ (DEB_BUILD_OPTIONS=$DEB_BUILD_OPTIONS)}"
+  DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }parallel=$(nproc 2> /dev/null || echo 2)" \
+    SBUILD_CONFIG="$config" sbuild "${options[@]}" "$dsc" > "$out/sbuild.log" 2>&1 || status=$?
+  rm -f "$config"
+  if ((status != 0)); then
+    tail -60 "$out/sbuild.log" >&2
+    fail "sbuild failed on Debian $release (log: $out/sbuild.log)"
+  fi
+  # lintian's notes, as sbuild logged them
+  sed -n '/^Running lintian/,/^Lintian run was successful/p' "$out/sbuild.log" | grep -E '^[EWIPXO]: ' || true
+  echo "sbuild: built on Debian $release in $((SECONDS - start)) s; lintian: no error, no warning"
+  ls "$out"/*.changes
+}
+
+# changes_files CHANGES SUFFIX: the files of a .changes that end in SUFFIX, with their folder.
+changes_files() {
+  local dir
+  dir="$(dirname "$1")"
+  awk '/^Files:/ { on = 1; next } /^[^ ]/ { on = 0 } on { print $5 }' "$1" |
+    grep -E -- "$2\$" | sed "s|^|$dir/|"
+}
+
+# test RELEASE DSC CHANGES: debian/tests run by autopkgtest on the built packages in a fresh
+# session of RELEASE's test root, on the source tree they were built from; then piuparts
+# installs them in another, purges them and checks that nothing is left behind.
+test_packages() {
+  local release="$1" dsc="$2" changes root work start status=0
+  changes="$(realpath "$3")"
+  [[ -f "$changes" ]] || fail "no $3"
+  [[ -f "$dsc" ]] || fail "no $dsc"
+  make_root "$release" test
+  root="$(root_path "$release" test)"
+  local debs=()
+  mapfile -t debs < <(changes_files "$changes" '.deb' | grep -v -- '-dbgsym_')
+  ((${#debs[@]} > 0)) || fail "$changes names no .deb"
+  work="$(mktemp -d)"
+  dpkg-source --no-check -x "$dsc" "$work/source" > /dev/null
+  start=$SECONDS
+  echo "autopkgtest: $(basename "${debs[*]}" | tr '\n' ' ')on Debian $release"
+  autopkgtest --no-built-binaries --output-dir="$work/autopkgtest" "${debs[@]}" "$work/source/" \
+    -- unshare --release "$release" --tarball "$root" > "$work/autopkgtest.log" 2>&1 || status=$?
+  if ((status != 0)); then
+    cat "$work/autopkgtest.log" >&2
+    rm -rf "$work"
+    fail "autopkgtest failed on Debian $release (status $status)"
+  fi
+  sed -n '/^@@@@@@@@@@@@@@@@@@@@ summary/,$p' "$work/autopkgtest.log"
+  echo "autopkgtest: passed on Debian $release in $((SECONDS - start)) s"
+  start=$SECONDS
+  echo "piuparts: install, purge, nothing left, on Debian $release"
+  piuparts --basetgz="$root" --distribution="$release" --keep-sources-list --no-upgrade-test \
+    --fail-on-broken-symlinks "${debs[@]}" > "$work/piuparts.log" 2>&1 || status=$?
+  if ((status != 0)); then
+    tail -80 "$work/piuparts.log" >&2
+    rm -rf "$work"
+    fail "piuparts failed on Debian $release"
+  fi
+  tail -1 "$work/piuparts.log"
+  echo "piuparts: passed on Debian $release in $((SECONDS - start)) s"
+  rm -rf "$work"
+}
+
+# same CHANGES CHANGES: the two builds made the same .deb files, byte for byte.
+same_debs() {
+  local first second name differ=0
+  mapfile -t first < <(changes_files "$1" '.deb' | xargs -n1 basename | sort)
+  mapfile -t second < <(changes_files "$2" '.deb' | xargs -n1 basename | sort)
+  [[ "${first[*]}" == "${second[*]}" ]] ||
+    fail "the builds made different packages: ${first[*]} and ${second[*]}"
+  for name in "${first[@]}"; do
+    if cmp -s "$(dirname "$1")/$name" "$(dirname "$2")/$name"; then
+      echo "identical: $name"
+    else
+      echo "DIFFERENT: $name (diffoscope shows where)" >&2
+      differ=1
+    fi
+  done
+  ((differ == 0)) || fail "the builds differ"
+}
+
 case "${1:---help}" in
   -h | --help) usage ;;
   root)
@@ -99,6 +225,24 @@ case "${1:---help}" in
     known_release "$2"
     make_root "$2" "$3"
     root_path "$2" "$3"
+    ;;
+  source)
+    (($# == 3)) || fail "source needs the release's tarball and a folder"
+    make_source "$2" "$3"
+    ;;
+  build)
+    (($# == 4)) || fail "build needs a release, a .dsc and a folder"
+    known_release "$2"
+    build "$2" "$3" "$4"
+    ;;
+  test)
+    (($# == 4)) || fail "test needs a release, the .dsc and the build's .changes"
+    known_release "$2"
+    test_packages "$2" "$3" "$4"
+    ;;
+  same)
+    (($# == 3)) || fail "same needs two .changes"
+    same_debs "$2" "$3"
     ;;
   *) echo "$me: unknown command '$1'" >&2; usage >&2; exit 2 ;;
 esac
