@@ -66,6 +66,8 @@ fresh() {
 # make_root RELEASE KIND: the build root is Debian's buildd set (build-essential, apt); the test
 # root the smallest one with apt, its package lists kept for autopkgtest. Both trust the
 # certificate authorities this machine added (a network that inspects TLS signs with its own).
+# Every session of a root is thrown away afterwards, so dpkg need not sync each file it writes
+# (sbuild-createchroot sets the same), and apt fetches no translations.
 make_root() {
   local release="$1" kind="$2" out mirror next log
   out="$(root_path "$release" "$kind")"
@@ -74,7 +76,8 @@ make_root() {
   mkdir -p "$cache"
   next="$out.new.${out##*.tar.}"
   log="$cache/$release-$kind.log"
-  local options=(--mode=unshare --include=ca-certificates)
+  local options=(--mode=unshare --include=ca-certificates --dpkgopt=force-unsafe-io
+                 --aptopt='Acquire::Languages "none"')
   if [[ $kind == build ]]; then
     options+=(--variant=buildd)
   else
@@ -109,7 +112,8 @@ make_source() {
   work="$(mktemp -d)"
   tar -xzf "$tarball" -C "$work"
   [[ -d "$work/$name" ]] || { rm -rf "$work"; fail "$tarball does not unpack into $name/"; }
-  git -C "$tree" archive "$commit" debian | tar -xf - -C "$work/$name" ||
+  # The subtree alone: the top-level .gitattributes that leaves debian/ out does not apply there.
+  git -C "$tree" archive --prefix=debian/ "$commit:debian" | tar -xf - -C "$work/$name" ||
     { rm -rf "$work"; fail "no debian/ in commit $commit of $tree"; }
   cp "$tarball" "$work/kestrel8_$version.orig.tar.gz"
   (cd "$work" && dpkg-source --build "$name") > "$work/dpkg-source.log" 2>&1 ||
@@ -119,23 +123,30 @@ make_source() {
   ls "$out"/kestrel8_*.dsc
 }
 
-# build RELEASE DSC OUT: sbuild in unshare mode from the cached root, with that release's
-# lintian (installed into the build's throw-away session) failing the build on an error or
-# a warning; its informational and pedantic notes are shown.
+# build RELEASE DSC OUT: sbuild in unshare mode from the cached root, then that release's
+# lintian on the build's .changes and the .dsc: an error or a warning fails the build, and its
+# informational and pedantic notes are shown. On a machine of the same release lintian runs
+# here; otherwise sbuild installs it into the build's throw-away session and runs it there.
 build() {
-  local release="$1" dsc out root config
+  local release="$1" dsc out root config lintian_here=0
   dsc="$(realpath "$2")"
   out="$(realpath -m "$3")"
   [[ -f "$dsc" ]] || fail "no source package $2"
   make_root "$release" build
   root="$(root_path "$release" build)"
+  [[ "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" == "$release" ]] && lintian_here=1
   mkdir -p "$out"
   config="$(mktemp)"
   printf '%s\n' '$lintian_require_success = 1;' '1;' > "$config"
-  local options=(--chroot-mode=unshare --chroot="$root" --dist="$release" --arch-any
-                 --no-arch-all --no-source --build-dir="$out" --nolog
-                 --run-lintian --lintian-opts="--pedantic --display-info --fail-on error,warning"
-                 --no-run-piuparts --no-run-autopkgtest)
+  local lintian_options=(--pedantic --display-info --fail-on error,warning)
+  # The distribution comes from debian/changelog, as the .changes must name it.
+  local options=(--chroot-mode=unshare --chroot="$root" --arch-any --no-arch-all --no-source
+                 --build-dir="$out" --nolog --no-run-piuparts --no-run-autopkgtest)
+  if ((lintian_here)); then
+    options+=(--no-run-lintian)
+  else
+    options+=(--run-lintian --lintian-opts="${lintian_options[*]}")
+  fi
   [[ -z "${K8_BUILD_PATH:-}" ]] || options+=(--build-path="$K8_BUILD_PATH")
   local start=$SECONDS status=0
   echo "sbuild: $(basename "$dsc") on Debian $release${DEB_BUILD_OPTIONS:+ (DEB_BUILD_OPTIONS=$DEB_BUILD_OPTIONS)}"
@@ -146,10 +157,18 @@ build() {
     tail -60 "$out/sbuild.log" >&2
     fail "sbuild failed on Debian $release (log: $out/sbuild.log)"
   fi
-  # lintian's notes, as sbuild logged them
-  sed -n '/^Running lintian/,/^Lintian run was successful/p' "$out/sbuild.log" | grep -E '^[EWIPXO]: ' || true
-  echo "sbuild: built on Debian $release in $((SECONDS - start)) s; lintian: no error, no warning"
-  ls "$out"/*.changes
+  echo "sbuild: built on Debian $release in $((SECONDS - start)) s"
+  local changes
+  changes="$(ls "$out"/*.changes)"
+  if ((lintian_here)); then
+    lintian "${lintian_options[@]}" "$changes" "$dsc" > "$out/lintian.log" 2>&1 ||
+      { cat "$out/lintian.log" >&2; fail "lintian of Debian $release: errors or warnings"; }
+  else
+    sed -n '/^Running lintian/,/^Lintian run was successful/p' "$out/sbuild.log" > "$out/lintian.log"
+  fi
+  grep -E '^[EWIPXO]: ' "$out/lintian.log" || true
+  echo "lintian of Debian $release: no error, no warning"
+  echo "$changes"
 }
 
 # changes_files CHANGES SUFFIX: the files of a .changes that end in SUFFIX, with their folder.
@@ -219,7 +238,11 @@ same_debs() {
 }
 
 case "${1:---help}" in
-  -h | --help) usage ;;
+  -h | --help) usage; exit 0 ;;
+esac
+# sbuild, mmdebstrap, autopkgtest, piuparts, lintian and root's subordinate ids.
+"$tree/tools/setup.sh" --release
+case "$1" in
   root)
     (($# == 3)) || fail "root needs a release and a kind"
     known_release "$2"
