@@ -195,7 +195,7 @@ test_packages() {
   work="$(mktemp -d)"
   dpkg-source --no-check -x "$dsc" "$work/source" > /dev/null
   start=$SECONDS
-  echo "autopkgtest: $(basename "${debs[*]}" | tr '\n' ' ')on Debian $release"
+  echo "autopkgtest: ${debs[*]##*/} on Debian $release"
   autopkgtest --no-built-binaries --output-dir="$work/autopkgtest" "${debs[@]}" "$work/source/" \
     -- unshare --release "$release" --tarball "$root" > "$work/autopkgtest.log" 2>&1 || status=$?
   if ((status != 0)); then
