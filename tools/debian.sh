@@ -139,8 +139,12 @@ build() {
   config="$(mktemp)"
   printf '%s\n' '$lintian_require_success = 1;' '1;' > "$config"
   local lintian_options=(--pedantic --display-info --fail-on error,warning)
-  # The distribution comes from debian/changelog, as the .changes must name it.
-  local options=(--chroot-mode=unshare --chroot="$root" --arch-any --no-arch-all --no-source
+  # The .changes names the distribution of the source package's debian/changelog.
+  local distribution
+  distribution="$(tar -xOf "$(dirname "$dsc")/$(basename "$dsc" .dsc).debian.tar.xz" \
+    debian/changelog | dpkg-parsechangelog -l - -S Distribution)"
+  local options=(--chroot-mode=unshare --chroot="$root" --dist="$distribution" --arch-any
+                 --no-arch-all --no-source
                  --build-dir="$out" --nolog --no-run-piuparts --no-run-autopkgtest)
   if ((lintian_here)); then
     options+=(--no-run-lintian)
@@ -207,8 +211,11 @@ test_packages() {
   echo "autopkgtest: passed on Debian $release in $((SECONDS - start)) s"
   start=$SECONDS
   echo "piuparts: install, purge, nothing left, on Debian $release"
+  # Nothing to upgrade from: the packages are not in Debian's archive. debconf makes its
+  # temporary folder the first time a dependency's maintainer script uses it, which the fresh
+  # root's never did; piuparts' own roots have it already.
   piuparts --basetgz="$root" --distribution="$release" --keep-sources-list --no-upgrade-test \
-    --fail-on-broken-symlinks "${debs[@]}" > "$work/piuparts.log" 2>&1 || status=$?
+    --fail-on-broken-symlinks --ignore=/var/cache/debconf/tmp.ci/ "${debs[@]}" > "$work/piuparts.log" 2>&1 || status=$?
   if ((status != 0)); then
     tail -80 "$work/piuparts.log" >&2
     rm -rf "$work"

@@ -90,6 +90,7 @@ subordinate_ids() {
       "$file" 2> /dev/null || echo 100000)"
     echo "Adding $user:$first:65536 to $file (the subordinate ids of sbuild's, mmdebstrap's" \
       "and autopkgtest's namespaces)"
+    [[ -e "$file" ]] || "${sudo[@]}" touch "$file"   # usermod adds only to an existing file
     if [[ $file == /etc/subuid ]]; then
       "${sudo[@]}" usermod --add-subuids "$first-$((first + 65535))" "$user"
     else
