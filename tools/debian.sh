@@ -206,7 +206,7 @@ test_packages() {
     rm -rf "$work"
     fail "autopkgtest failed on Debian $release (status $status)"
   fi
-  sed -n '/^@@@@@@@@@@@@@@@@@@@@ summary/,$p' "$work/autopkgtest.log"
+  sed -n '/@@@@@@@@@@@@@@@@@@@@ summary/,$p' "$work/autopkgtest.log"
   echo "autopkgtest: passed on Debian $release in $((SECONDS - start)) s"
   start=$SECONDS
   echo "piuparts: install, purge, nothing left, on Debian $release"

@@ -13,9 +13,9 @@ usage() {
   cat <<'TEXT'
 Usage: tools/release.sh [--dist DIR] [--build DIR] [--web DIR] [--allow-dirty] [--ci | --files-only] [--help]
 Writes into dist/ (emptied first), for the version set in CMakeLists.txt and debian/changelog:
-  kestrel8-VERSION.tar.gz                the source tree of the last commit
+  kestrel8-VERSION.tar.gz                the source tree of the last commit, but debian/
   kestrel8_VERSION.orig.tar.gz           the same bytes, as the source package's tarball
-  kestrel8_VERSION-REV.debian.tar.xz     debian/ of the same commit
+  kestrel8_VERSION-REV.debian.tar.xz     debian/ of that commit
   kestrel8_VERSION-REV.dsc               the source package
   kestrel8_VERSION-REV_amd64.deb         the programs, desktop entries, icons, manual pages
   libkestrel8-dev_VERSION-REV_amd64.deb  headers, static libraries, CMake and pkg-config files
