@@ -66,9 +66,10 @@ make_root() {
   "${as_root[@]}" mkdir -p "$cache"
   "${as_root[@]}" rm -rf "$next"
   # A root of real ids (root mode): it is entered with chroot and kept between runs. Updates
-  # come from the same archive.
-  "${as_root[@]}" mmdebstrap --mode=root --variant=minbase --include=ca-certificates "$suite" \
-    "$next" "deb $mirror $suite main" "deb $mirror $suite-updates main" \
+  # come from the same archive; the local names resolve as on any installed system.
+  "${as_root[@]}" mmdebstrap --mode=root --variant=minbase --include=ca-certificates \
+    --customize-hook='printf "127.0.0.1 localhost\n::1 localhost ip6-localhost\n" > "$1/etc/hosts"' \
+    "$suite" "$next" "deb $mirror $suite main" "deb $mirror $suite-updates main" \
     > "$cache/mmdebstrap.log" 2>&1 ||
     { tail -30 "$cache/mmdebstrap.log" >&2; fail "mmdebstrap failed (log: $cache/mmdebstrap.log)"; }
   "${as_root[@]}" rm -rf "$rootfs" "$stamp"
