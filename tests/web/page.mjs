@@ -89,6 +89,9 @@ try {
     await page.goto(origin + "/", { waitUntil: "load" });
     await page.waitForFunction(() => document.body.dataset.state === "ready", { timeout: 30000 });
     check(await page.$eval("#overlay", (o) => !o.hidden), "a start overlay waits for a click");
+    const warning = await page.$eval("#overlay", (o) => o.innerText.replace(/\s+/g, " "));
+    check(/Photosensitivity warning: .*flashing.*seizures.*photosensitive epilepsy.*Start with sound/
+              .test(warning), `the warning stands beside the start button: "${warning}"`);
     await page.click("#start");
     await page.waitForFunction(() => document.body.dataset.state === "running");
     await sleep(2000);  // the opening fade, then scene 1
