@@ -18,8 +18,9 @@ expect() {
   shift
   "$flashcheck" "$@" > out.txt 2> err.txt || status=$?
   [[ $status -eq $want ]] || fail "$* gave status $status, not $want: $(cat err.txt)"
-  [[ $(wc -l < err.txt) -eq 1 ]] && grep -q '^flashcheck: ' err.txt ||
+  if [[ $(wc -l < err.txt) -ne 1 ]] || ! grep -q '^flashcheck: ' err.txt; then
     fail "$* said on standard error: $(cat err.txt)"
+  fi
 }
 frame() {  # frame FILE GREY: a 16 x 16 PPM of one grey
   { printf 'P6\n16 16\n255\n'; head -c 768 /dev/zero | tr '\0' "\\$(printf %03o "$2")"; } > "$1"
