@@ -44,8 +44,9 @@ struct Swing {
   std::deque<int64_t> times;  // frames of the transitions inside the window
 
   // Feeds state `value` (with its saturated-red flag for the red rule) at frame t and
-  // returns whether it completes a transition. `counts(from, fromRed, to, toRed)` says
-  // whether a change of that size between those states is a transition.
+  // returns whether it completes a transition. `counts(from, fromRed, to, toRed, sign)` says
+  // whether going from one state to the other in direction `sign` (+1 a rise, -1 a fall) is
+  // a transition.
   template <class Counts>
   bool Feed(double value, bool red, int64_t t, Counts counts) {
     if (!started) {
