@@ -75,13 +75,13 @@ int32_t desktopWidth = 0;
 int32_t desktopHeight = 0;
 
 bool IsSet(const char* name) {
-  const char* value = SDL_getenv(name);
+  const char* value = std::getenv(name);
   return value && *value;
 }
 
 // Sharp pixels however the picture is stretched. Before SDL's video starts.
 void KeepPixelsSharp() {
-  if (!IsSet(kScaleMethod)) SDL_putenv(nearestSetting);
+  if (!IsSet(kScaleMethod)) putenv(nearestSetting);
 }
 
 // Drivers that show no window (SDL's dummy and SDL2's off-screen one): enlarging what nobody
@@ -94,7 +94,7 @@ bool ShowsAWindow() {
 }
 
 // The largest whole n with the width x height mode enlarged n times no more than four fifths
-// of the desktop in each direction; at least 1. `desktop` sides of 0 (unknown) give 1.
+// of the desktop in each direction; at least 1 (also for a desktop of unknown size, 0).
 int32_t WindowScaleFor(int32_t width, int32_t height, int32_t deskWidth, int32_t deskHeight) {
   int32_t n = kMaxWindowScale;
   if (width > 0)
@@ -117,7 +117,7 @@ void ChooseWindowScale(uint32_t flags, int32_t width, int32_t height) {
   }
   std::snprintf(windowScalingSetting, sizeof windowScalingSetting, "%s=%d", kWindowScaling,
                 static_cast<int>(WindowScaleFor(width, height, desktopWidth, desktopHeight)));
-  SDL_putenv(windowScalingSetting);
+  putenv(windowScalingSetting);
   ownWindowScaling = true;
 }
 

@@ -17,5 +17,23 @@ else
   FRAME_BOX="$(((width - 256) / 2)) $(((height - 256) / 2)) 256"
 fi
 launch "$KESTREL8_FULLSCREEN"
+# On sdl12-compat the window manager lays the program's window over the whole screen, which
+# a loaded machine may take a moment to do. (The classic library covers the screen with a
+# window of its own, without the window manager.)
+covers_screen() {
+  local id
+  for id in $(xdotool search --name '^KESTREL8$' 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | awk -v w="$width" -v h="$height" '
+      /Width:/ { ww = $2 } /Height:/ { hh = $2 } END { exit !(ww == w && hh == h) }' && return 0
+  done
+  return 1
+}
+if [[ "$library" == sdl12-compat ]]; then
+  for _ in $(seq 150); do
+    covers_screen && break
+    sleep 0.1
+  done
+  covers_screen || fail "no window of the program covers the ${width} x ${height} screen"
+fi
 play_through root
 echo "fullscreen: ok ($library, the picture at (left top side) $FRAME_BOX)"

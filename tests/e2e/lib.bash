@@ -92,12 +92,14 @@ sdl_library() {
 start_window_manager() {
   openbox --sm-disable > "$WORK/wm.log" 2>&1 &
   WM_PID=$!
-  for _ in $(seq 50); do
+  # A loaded machine can take seconds to start it.
+  for _ in $(seq 300); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "$WM_PID" 2>/dev/null || break
     sleep 0.1
   done
   cat "$WORK/wm.log" >&2
-  fail "the window manager did not start"
+  fail "the window manager did not start within 30 s"
 }
 
 # Where the program's 256 x 256 pixels are on the screen, for a window "root": "LEFT TOP SIDE"
