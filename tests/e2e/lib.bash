@@ -122,14 +122,22 @@ frame() {
   if [[ "$(size_of "$photo")" == "256 by 256" ]]; then
     mv "$photo" "$picture"
   else
-    pamscale -width 256 -height 256 -filter point "$photo" > "$picture"
-    # Every pixel of the frame covers at least one whole screen pixel, so a sample of each
-    # has all the colours shown; a blended edge shows colours between them.
-    [[ "$(colours_of "$photo")" == "$(colours_of "$picture")" ]] ||
+    sample_back "$photo" "$picture"
+    if blended "$photo" "$picture"; then
       fail "$2: the enlarged picture ($(size_of "$photo")) shows colours the frame does not have: blended edges"
+    fi
   fi
   echo "$picture"
 }
+
+# sample_back PHOTO PICTURE: the 256 x 256 frame from a photograph of it enlarged, one sample
+# from the middle of each of its pixels.
+sample_back() { pamscale -width 256 -height 256 -filter point "$1" > "$2"; }
+
+# blended PHOTO PICTURE: whether the enlarged photograph shows colours its sampled frame does
+# not have. Every pixel of the frame covers at least one whole screen pixel, so the samples
+# have all the colours of a sharp picture; a blended edge shows colours between them.
+blended() { [[ "$(colours_of "$1")" != "$(colours_of "$2")" ]]; }
 
 # press KEY: held for a few frames, as a person would, so the program's once-per-frame poll
 # sees the press before the release.

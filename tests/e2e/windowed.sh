@@ -21,12 +21,18 @@ if [[ "$library" == sdl12-compat ]]; then
   [[ "$(window_side "$WINDOW")" == 512x512 ]] ||
     fail "with SDL12COMPAT_WINDOW_SCALING=2 the window is $(window_side "$WINDOW"), not 512x512"
   sleep 1.5
-  if (frame "$WINDOW" chosen > /dev/null 2>&1); then
+  photo="$(shot "$WINDOW" chosen)"
+  sample_back "$photo" "$WORK/chosen-sampled.ppm"
+  blended "$photo" "$WORK/chosen-sampled.ppm" ||
     fail "with SDL12COMPAT_SCALE_METHOD=linear the window shows no blended edges"
-  fi
   kill -9 "$PROGRAM_PID"
   wait "$PROGRAM_PID" 2>/dev/null || true
   PROGRAM_PID=""
+  # Its window gone, so that the next search finds the next program's.
+  for _ in $(seq 50); do
+    [[ -z "$(xdotool search --name '^KESTREL8$' 2>/dev/null)" ]] && break
+    sleep 0.1
+  done
 fi
 
 launch "$KESTREL8"
