@@ -8,7 +8,8 @@ usage() {
 Usage: tools/setup.sh [--test] [--bench] [--web] [--capture] [--windows] [--release] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
-  --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
+  --test       also what the tests need: GoogleTest, Xvfb, xdotool and a window manager, both
+               SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
   --capture    also ffmpeg, which kestrel8-capture writes its videos through
@@ -26,6 +27,7 @@ test=(
   googletest libgtest-dev
   libsdl1.2-compat                               # the second SDL 1.2 the tests run on (SDL 1.2 over SDL2)
   xvfb xauth xdotool x11-apps x11-utils netpbm  # end-to-end: X server, keys, screenshots
+  openbox                                        # end-to-end: the window manager full screen needs
   sox                                            # checking the rendered soundtrack
   ffmpeg                                         # the capture's videos, decoded by its tests
 )
