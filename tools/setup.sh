@@ -5,7 +5,7 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--web] [--capture] [--windows] [--release] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--capture] [--windows] [--cross] [--release] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
   --test       also what the tests need: GoogleTest, Xvfb, xdotool and a window manager, both
@@ -14,6 +14,8 @@ Installs the Debian packages KESTREL8 needs that are missing (with sudo when not
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
   --capture    also ffmpeg, which kestrel8-capture writes its videos through
   --windows    also the Windows build and its tests: mingw-w64, Wine, zip (tools/windows.sh)
+  --cross      also the builds for arm64, armhf and s390x and their tests: the cross compilers,
+               mmdebstrap, qemu's user-mode emulators (tools/cross.sh)
   --release    also what tools/release.sh and its checks need: Debian's packaging tools, lintian,
                the desktop-entry, AppStream and manual-page checkers, zip
   --ci         everything CI uses: tests, benchmarks, browser, capture, Windows, release, clang
@@ -53,6 +55,11 @@ fi
 # zip for the package; its tests run the programs under Wine.
 windows=(g++-mingw-w64-x86-64-posix dpkg-dev zip unzip wine wine64)
 
+# The other architectures (tools/cross.sh): Debian's cross compilers, mmdebstrap to unpack
+# their libraries, qemu to run their programs.
+cross=(g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-s390x-linux-gnu mmdebstrap
+       qemu-user-static binfmt-support)
+
 packages=("${run[@]}")
 for arg in "$@"; do
   case "$arg" in
@@ -61,8 +68,9 @@ for arg in "$@"; do
     --web) packages+=("${web[@]}") ;;
     --capture) packages+=("${capture[@]}") ;;
     --windows) packages+=("${windows[@]}") ;;
+    --cross) packages+=("${cross[@]}") ;;
     --release) packages+=("${release[@]}") ;;
-    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${release[@]}" "${ci[@]}") ;;
+    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${cross[@]}" "${release[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac
