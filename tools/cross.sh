@@ -103,7 +103,9 @@ need_binfmt() {
     mount -t binfmt_misc binfmt_misc "$dir"
   fi
   if [[ ! -e "$dir/$name" && $(id -u) -eq 0 ]]; then
-    update-binfmts --enable "$name" > /dev/null
+    # binfmt-support's registration (Debian 12), else systemd's files (Debian 13's qemu-user-binfmt).
+    update-binfmts --enable "$name" > /dev/null 2>&1 ||
+      /usr/lib/systemd/systemd-binfmt > /dev/null 2>&1 || true
   fi
   grep -qx enabled "$dir/$name" 2>/dev/null ||
     fail "qemu is not registered for $1 with binfmt_misc; as root: mount -t binfmt_misc binfmt_misc $dir && update-binfmts --enable $name"
