@@ -16,3 +16,6 @@ add_custom_command(
   COMMENT "Synthesising the music's instrument clips"
   VERBATIM)
 target_sources(k8audio PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/clips.cpp)
+if(TARGET k8generators)  # built here for the building machine (cmake/hostgenerators.cmake)
+  add_dependencies(k8audio k8generators)
+endif()

@@ -1,7 +1,8 @@
 // videosink.cpp - the video outputs: raw frames and samples piped into ffmpeg.
 //
-// ffmpeg reads the frames (0x00RRGGBB words, which are bytes B, G, R, 0 in memory: its "bgr0")
-// on descriptor 3 and the sound on descriptor 4, so neither needs converting here. It runs in
+// ffmpeg reads the frames (0x00RRGGBB words, which are bytes B, G, R, 0 in a little-endian
+// machine's memory, its "bgr0", and 0, R, G, B in a big-endian one's) on descriptor 3 and the
+// samples, in the machine's byte order, on descriptor 4, so neither needs converting here. It runs in
 // a process group of its own, so that a Ctrl-C at the terminal reaches the capture alone, which
 // then stops it and removes the unfinished file itself.
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -24,6 +26,9 @@ namespace {
 constexpr int kVideoFd = 3;
 constexpr int kAudioFd = 4;
 constexpr int kPipeBytes = 1 << 20;  // a few frames in flight smooth out ffmpeg's pace
+constexpr bool kLittle = std::endian::native == std::endian::little;
+constexpr const char* kWordPixels = kLittle ? "bgr0" : "0rgb";  // ffmpeg's names for the words
+constexpr const char* kSamples = kLittle ? "s16le" : "s16be";
 
 // Moves a descriptor above the ones the child's are mapped to, so that mapping one does not
 // overwrite the other.
@@ -123,10 +128,10 @@ class VideoSink : public CAPTURESINK {
         // opens them one after the other, and seconds of one read ahead would wait for frames
         // queued behind the other.
         "-probesize", "32", "-analyzeduration", "0",
-        "-f", "rawvideo", "-pixel_format", "bgr0", "-video_size", size, "-framerate", "50",
+        "-f", "rawvideo", "-pixel_format", kWordPixels, "-video_size", size, "-framerate", "50",
         "-i", "pipe:" + std::to_string(kVideoFd),
         "-probesize", "32", "-analyzeduration", "0",
-        "-f", "s16le", "-ar", "44100", "-ac", "1", "-i", "pipe:" + std::to_string(kAudioFd),
+        "-f", kSamples, "-ar", "44100", "-ac", "1", "-i", "pipe:" + std::to_string(kAudioFd),
         "-map", "0:v", "-map", "1:a",
         // No encoder version, date or random identifier in the file: equal shows, equal files.
         "-fflags", "+bitexact", "-flags:v", "+bitexact", "-flags:a", "+bitexact"};

@@ -81,19 +81,18 @@ struct Device {
   bool refused = false;  // the program asked for a format this capture cannot record
 };
 Device device;
-std::vector<int16_t> block;
-std::vector<int16_t> pending;  // produced, not yet handed to a frame
+std::vector<uint8_t> block;     // the device's buffer: little-endian 16-bit words
+std::vector<int16_t> pending;  // its samples, produced, not yet handed to a frame
 size_t pendingStart = 0;
 
 // One buffer as the device would ask for it: silence, then the callback when playing.
 bool RunDevice() {
-  block.assign(static_cast<size_t>(device.blockSamples), 0);
+  block.assign(2 * static_cast<size_t>(device.blockSamples), 0);
   if (device.open && !device.paused && device.callback)
-    device.callback(device.userdata, reinterpret_cast<Uint8*>(block.data()),
-                    static_cast<int>(block.size() * sizeof(int16_t)));
+    device.callback(device.userdata, block.data(), static_cast<int>(block.size()));
   if (role == Role::kRecord && settings.soundLog >= 0) {
     const char* bytes = reinterpret_cast<const char*>(block.data());
-    size_t size = block.size() * sizeof(int16_t);
+    size_t size = block.size();
     while (size > 0) {
       const ssize_t n = write(settings.soundLog, bytes, size);
       if (n < 0 && errno == EINTR && !interrupted) continue;
@@ -102,7 +101,9 @@ bool RunDevice() {
       size -= static_cast<size_t>(n);
     }
   }
-  pending.insert(pending.end(), block.begin(), block.end());
+  // Read as the words they are on every machine, not in the machine's own byte order.
+  for (size_t i = 0; i < block.size(); i += 2)
+    pending.push_back(static_cast<int16_t>(block[i] | block[i + 1] << 8));
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "platform/sdldpybackend.h"
 
@@ -47,6 +48,77 @@ void Present(SDL_Surface* screen, const IMG* image) {
   else
     SDL_UpdateRect(screen, 0, 0, 0, 0);
   if (SDLDPYBackend && SDLDPYBackend->presented) SDLDPYBackend->presented(screen, image);
+}
+
+// ---- How sdl12-compat shows the mode ---------------------------------------------------------
+// sdl12-compat (SDL 1.2 over SDL2) stretches the full-screen picture over the screen, and
+// smooths it while doing so unless SDL12COMPAT_SCALE_METHOD is "nearest" (read as video
+// starts); it shows a window enlarged by the whole factor in SDL12COMPAT_WINDOW_SCALING (read
+// when the mode is set). The classic library reads neither variable and always shows the mode
+// at its own size, so setting them changes nothing there, and no test of which library is
+// loaded is needed. A variable the viewer has set is left as it is.
+
+constexpr char kScaleMethod[] = "SDL12COMPAT_SCALE_METHOD";
+constexpr char kWindowScaling[] = "SDL12COMPAT_WINDOW_SCALING";
+// The enlarged window takes at most this share of the desktop's height (and width).
+constexpr int32_t kWindowShareNumerator = 4;
+constexpr int32_t kWindowShareDenominator = 5;
+constexpr int32_t kMaxWindowScale = 16;
+
+// putenv keeps the text it is given, so these live as long as the process.
+char nearestSetting[] = "SDL12COMPAT_SCALE_METHOD=nearest";
+char windowScalingSetting[sizeof kWindowScaling + 8];
+// Whether the window's factor is this module's choice (and so may be chosen again), and the
+// desktop it was chosen for: once a mode is up SDL reports the mode's size, not the desktop's.
+bool ownWindowScaling = false;
+int32_t desktopWidth = 0;
+int32_t desktopHeight = 0;
+
+bool IsSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+// Sharp pixels however the picture is stretched. Before SDL's video starts.
+void KeepPixelsSharp() {
+  if (!IsSet(kScaleMethod)) putenv(nearestSetting);
+}
+
+// Drivers that show no window (SDL's dummy and SDL2's off-screen one): enlarging what nobody
+// sees would only cost time, in the capture program above all.
+bool ShowsAWindow() {
+  char name[32] = "";
+  if (!SDL_VideoDriverName(name, sizeof name)) return false;
+  const std::string_view driver(name);
+  return driver != "dummy" && driver != "offscreen";
+}
+
+// The largest whole n with the width x height mode enlarged n times no more than four fifths
+// of the desktop in each direction; at least 1 (also for a desktop of unknown size, 0).
+int32_t WindowScaleFor(int32_t width, int32_t height, int32_t deskWidth, int32_t deskHeight) {
+  int32_t n = kMaxWindowScale;
+  if (width > 0)
+    n = std::min(n, deskWidth * kWindowShareNumerator / (width * kWindowShareDenominator));
+  if (height > 0)
+    n = std::min(n, deskHeight * kWindowShareNumerator / (height * kWindowShareDenominator));
+  return std::max(n, int32_t{1});
+}
+
+// A window people can see on today's screens: sdl12-compat shows it enlarged by the factor
+// WindowScaleFor gives for the desktop. After SDL's video started, before the mode is set.
+void ChooseWindowScale(uint32_t flags, int32_t width, int32_t height) {
+  if (flags & SDL_FULLSCREEN) return;
+  if (IsSet(kWindowScaling) && !ownWindowScaling) return;
+  if (!ShowsAWindow()) return;
+  if (!SDL_GetVideoSurface()) {  // no mode yet: SDL still reports the desktop
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    desktopWidth = info ? info->current_w : 0;
+    desktopHeight = info ? info->current_h : 0;
+  }
+  std::snprintf(windowScalingSetting, sizeof windowScalingSetting, "%s=%d", kWindowScaling,
+                static_cast<int>(WindowScaleFor(width, height, desktopWidth, desktopHeight)));
+  putenv(windowScalingSetting);
+  ownWindowScaling = true;
 }
 
 bool HoldsIMGWords(const SDL_Surface* surface) {
@@ -125,11 +197,13 @@ void SDLDPYSetMode(SDLDPY* display, int32_t width, int32_t height) {
   if (SDL_Surface* screen = LiveScreen()) SDL_FreeSurface(screen);
   SDLDPYSurface = nullptr;
   SDLDPYVideoFlags = SDLDPYBuildFlags;
+  KeepPixelsSharp();
   // The sound module initialises the rest of SDL later; video must be up before a mode.
   if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) < 0) {
     SDLDPYError();
     return;
   }
+  ChooseWindowScale(SDLDPYVideoFlags, width, height);
   SDLDPYSurface = SDL_SetVideoMode(width, height, 0, SDLDPYVideoFlags);
   if (!SDLDPYSurface) {
     SDLDPYError();

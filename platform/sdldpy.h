@@ -60,6 +60,12 @@ void SDLDPYFree(SDLDPY** display);
 /// pixel in the record. Refuses a display that is not current, or a side outside 0..16383
 /// (SDL 1.2's surface limit). A mode SDL refuses is reported too and leaves no screen surface
 /// and the record's previous fields.
+/// On sdl12-compat the mode is shown crisp and, as a window, enlarged: unless the viewer set
+/// them, SDL12COMPAT_SCALE_METHOD becomes "nearest" before video starts, and a window's
+/// SDL12COMPAT_WINDOW_SCALING the largest whole n (1 to 16) with n * width and n * height
+/// within four fifths of the desktop SDL reports before the first mode (3 for 256 x 256 on a
+/// 1920 x 1080 desktop, 6 on 3840 x 2160; never on SDL's dummy or off-screen driver). The
+/// classic library reads neither variable and shows the mode at its own size.
 void SDLDPYSetMode(SDLDPY* display, int32_t width, int32_t height);
 /// Presents image: its top-left corner of min(image, display) size is converted to the
 /// screen's format (SDL_DisplayFormat), blitted at (0, 0) and shown. The image is read in

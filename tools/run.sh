@@ -10,9 +10,10 @@ Usage: tools/run.sh [fullscreen] [--scale N] [--help]
 Installs what building and running needs (compiler, CMake, SDL 1.2), builds the demo
 and starts it. Quit it with Escape or q.
   fullscreen   start the full-screen build instead of the windowed one
-  --scale N    show every pixel as N x N (N from 1 to 16), kept sharp; needs sdl12-compat
-               (SDL 1.2 over SDL2, Debian package libsdl1.2-compat), which is used when it
-               is installed, also beside the classic SDL 1.2
+  --scale N    show every pixel of the window as N x N (N from 1 to 16) instead of the
+               size chosen for the screen; needs sdl12-compat (SDL 1.2 over SDL2, Debian
+               package libsdl1.2-compat), which is used when it is installed, also beside
+               the classic SDL 1.2
   --help       this text
 The build goes to ./build-run (or $K8_RUN_BUILD_DIR), without tests or benchmarks.
 TEXT
@@ -79,9 +80,7 @@ if [[ -n "$scale" ]]; then
   fi
   echo "Showing each pixel as $scale x $scale with sdl12-compat ($sdl)"
   export SDL12COMPAT_WINDOW_SCALING="$scale"
-  export SDL12COMPAT_SCALE_METHOD=nearest
-elif [[ "$program" == kestrel8-fullscreen ]]; then
-  # When sdl12-compat is the SDL in use it stretches the full-screen picture; keep it sharp.
-  export SDL12COMPAT_SCALE_METHOD="${SDL12COMPAT_SCALE_METHOD:-nearest}"
 fi
+# Otherwise the program itself picks the window's size for the screen and keeps its pixels
+# sharp on sdl12-compat, as it does started from the menu or a terminal.
 exec "$binary"

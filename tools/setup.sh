@@ -5,14 +5,17 @@ set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/setup.sh [--test] [--bench] [--web] [--capture] [--windows] [--release] [--ci] [--help]
+Usage: tools/setup.sh [--test] [--bench] [--web] [--capture] [--windows] [--cross] [--release] [--ci] [--help]
 Installs the Debian packages KESTREL8 needs that are missing (with sudo when not root).
   (no option)  what building and running the demo needs: compiler, CMake, SDL 1.2
-  --test       also what the tests need: GoogleTest, Xvfb and xdotool, both SDL 1.2 libraries
+  --test       also what the tests need: GoogleTest, Xvfb, xdotool and a window manager, both
+               SDL 1.2 libraries
   --bench      also the benchmark library and the counterparts the benchmarks measure against
   --web        also the browser build and its tests: Emscripten, Chromium, npm (tools/web.sh)
   --capture    also ffmpeg, which kestrel8-capture writes its videos through
   --windows    also the Windows build and its tests: mingw-w64, Wine, zip (tools/windows.sh)
+  --cross      also the builds for arm64, armhf and s390x and their tests: the cross compilers,
+               mmdebstrap, qemu's user-mode emulators (tools/cross.sh)
   --release    also what tools/release.sh and tools/debian.sh need: debhelper, sbuild,
                mmdebstrap, autopkgtest, piuparts, reprotest, lintian, the desktop-entry,
                AppStream and manual-page checkers, zip; and root's subordinate id range
@@ -28,6 +31,7 @@ test=(
   googletest libgtest-dev
   libsdl1.2-compat                               # the second SDL 1.2 the tests run on (SDL 1.2 over SDL2)
   xvfb xauth xdotool x11-apps x11-utils netpbm  # end-to-end: X server, keys, screenshots
+  openbox                                        # end-to-end: the window manager full screen needs
   sox                                            # checking the rendered soundtrack
   ffmpeg                                         # the capture's videos, decoded by its tests
 )
@@ -57,6 +61,11 @@ fi
 # zip for the package; its tests run the programs under Wine.
 windows=(g++-mingw-w64-x86-64-posix dpkg-dev zip unzip wine wine64)
 
+# The other architectures (tools/cross.sh): Debian's cross compilers, mmdebstrap to unpack
+# their libraries, qemu to run their programs.
+cross=(g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-s390x-linux-gnu mmdebstrap
+       qemu-user-static binfmt-support)
+
 packages=("${run[@]}")
 subids=0
 for arg in "$@"; do
@@ -66,8 +75,9 @@ for arg in "$@"; do
     --web) packages+=("${web[@]}") ;;
     --capture) packages+=("${capture[@]}") ;;
     --windows) packages+=("${windows[@]}") ;;
+    --cross) packages+=("${cross[@]}") ;;
     --release) packages+=("${release[@]}"); subids=1 ;;
-    --ci) subids=1; packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${release[@]}" "${ci[@]}") ;;
+    --ci) subids=1; packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${cross[@]}" "${release[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac

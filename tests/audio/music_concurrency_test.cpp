@@ -76,12 +76,13 @@ Version Snapshot(const SAMPLE* loop) { return Version(loop->items, loop->items +
 // Walks one callback's samples through the queue as the sound output plays it: entries of
 // the 40000-sample loop back to back from `position`, silence once the queue is empty.
 // Returns whether every sample equals `loop` at its index; `end` receives the next position.
-bool CallMatches(const Call& c, const int16_t* played, const Version& loop, int32_t* end) {
+// The stream holds little-endian words whatever the machine's byte order.
+bool CallMatches(const Call& c, const uint8_t* played, const Version& loop, int32_t* end) {
   int32_t position = c.position, queued = c.queued;
   const int32_t length = static_cast<int32_t>(loop.size());
   for (int32_t j = 0; j < c.bytes / 2; ++j) {
     const int16_t expected = queued > 0 ? loop[position] : 0;
-    if (played[j] != expected) return false;
+    if (static_cast<int16_t>(played[2 * j] | played[2 * j + 1] << 8) != expected) return false;
     if (queued > 0 && ++position >= length) {
       position = 0;
       --queued;
@@ -128,7 +129,7 @@ TEST(MusicConcurrency, AudioThreadPlaysOnlyWholeLoopVersions) {
   int32_t previousEnd = -1;
   for (int k = 0; k < calls; ++k) {
     const Call& c = recorder->call[k];
-    const auto* played = reinterpret_cast<const int16_t*>(&recorder->stream[size_t(k) * kCallBytes]);
+    const uint8_t* played = &recorder->stream[size_t(k) * kCallBytes];
     size_t v = lowest;
     int32_t end = 0;
     while (v < versions.size() && !CallMatches(c, played, versions[v], &end)) ++v;

@@ -19,10 +19,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<uint32_t> frame(static_cast<size_t>(width) * height);
+  std::vector<uint8_t> bytes(4 * frame.size());
   long n = 0;
-  while (std::fread(frame.data(), 4, frame.size(), stdin) == frame.size())
+  while (std::fread(bytes.data(), 1, bytes.size(), stdin) == bytes.size()) {
+    // Bytes B, G, R, 0 are the word 0x00RRGGBB whatever the machine's byte order.
+    for (size_t i = 0; i < frame.size(); ++i)
+      frame[i] = uint32_t{bytes[4 * i]} | uint32_t{bytes[4 * i + 1]} << 8 |
+                 uint32_t{bytes[4 * i + 2]} << 16;
     std::printf("present %ld %016" PRIx64 "\n", n++,
                 FRAMELOGHashWords(frame.data(), width, height, width, mask));
+  }
   if (std::ferror(stdin)) {
     std::perror("framehash");
     return 1;

@@ -1,6 +1,8 @@
 // Display tests on SDL's dummy video driver. Its screen is a plain memory buffer whose
 // "desktop" depth is that of the mode opened before (8 bits at first), so a test picks the
 // depth by opening a mode of it before the display takes over with depth 0.
+#include <bit>
+
 #include "headless.h"
 #include "image/img.h"
 #include "support/k8test.h"
@@ -13,8 +15,10 @@ uint32_t ScreenPixel(int x, int y) {
   const int bytes = screen->format->BytesPerPixel;
   SDL_LockSurface(screen);
   const uint8_t* at = static_cast<uint8_t*>(screen->pixels) + y * screen->pitch + x * bytes;
+  // SDL keeps a pixel as a word in the machine's byte order (3-byte pixels too).
   uint32_t word = 0;
-  for (int i = bytes - 1; i >= 0; --i) word = word << 8 | at[i];  // little-endian words
+  for (int i = 0; i < bytes; ++i)
+    word = word << 8 | at[std::endian::native == std::endian::little ? bytes - 1 - i : i];
   SDL_UnlockSurface(screen);
   return bytes == 4 ? word & 0x00FFFFFFu : word;
 }

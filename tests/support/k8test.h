@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 
 #include "audio/sample.h"
@@ -50,6 +52,30 @@ inline SAMPLE* MakeSample(std::initializer_list<int32_t> values) {
   int32_t i = 0;
   for (int32_t v : values) sample->items[i++] = v;
   return sample;
+}
+
+// The bytes of tests/data/<name>, or "" when it cannot be read. The files there were written by
+// the modules on an x86-64 machine; every machine must write the same bytes for the same calls
+// and read them back alike, whatever its byte order, word size or signedness of char.
+inline std::string DataFile(const std::string& name) {
+  std::ifstream in(std::string(K8_TEST_DATA) + "/" + name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Whether `made` is exactly tests/data/<name>, naming the first byte that differs. With
+// K8_WRITE_TEST_DATA=1 in the environment the file is written from `made` instead, which is
+// how the files were made.
+inline testing::AssertionResult SameAsDataFile(const std::string& name, const std::string& made) {
+  if (const char* write = std::getenv("K8_WRITE_TEST_DATA"); write && std::string(write) == "1") {
+    std::ofstream(std::string(K8_TEST_DATA) + "/" + name, std::ios::binary) << made;
+    return testing::AssertionSuccess();
+  }
+  const std::string kept = DataFile(name);
+  if (kept == made) return testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < kept.size() && at < made.size() && kept[at] == made[at]) ++at;
+  return testing::AssertionFailure() << name << ": " << made.size() << " bytes made, "
+                                     << kept.size() << " kept, first difference at byte " << at;
 }
 
 }  // namespace k8test

@@ -86,9 +86,14 @@ try {
         return context;
       };
     });
+    // A touch screen, for the key buttons (set before the page loads: changing it reloads).
+    await page.setViewport({ width: 800, height: 700, hasTouch: true });
     await page.goto(origin + "/", { waitUntil: "load" });
     await page.waitForFunction(() => document.body.dataset.state === "ready", { timeout: 30000 });
     check(await page.$eval("#overlay", (o) => !o.hidden), "a start overlay waits for a click");
+    const warning = await page.$eval("#overlay", (o) => o.innerText.replace(/\s+/g, " "));
+    check(/Photosensitivity warning: .*flashing.*seizures.*photosensitive epilepsy.*Start with sound/
+              .test(warning), `the warning stands beside the start button: "${warning}"`);
     await page.click("#start");
     await page.waitForFunction(() => document.body.dataset.state === "running");
     await sleep(2000);  // the opening fade, then scene 1
@@ -126,6 +131,13 @@ try {
           `(${withDigits.map((s) => s.digits).join(", ")} glyph pixels)`);
     await press(page, "8");
     check((await until(page, (s) => s.digits === 0)).digits === 0, "8 again hides them");
+    // On a touch screen the key legend's buttons are the keys.
+    const tap = () => page.tap('#keys button[data-key="8"]');
+    await tap();
+    check((await until(page, (s) => s.digits >= 8)).digits >= 8,
+          "a tap on the legend's 8 shows the digits");
+    await tap();
+    check((await until(page, (s) => s.digits === 0)).digits === 0, "and a second tap hides them");
 
     await page.click("#fullscreen");
     const full = await page.waitForFunction(
