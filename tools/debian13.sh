@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Proves the README's commands on Debian 13 ("trixie") from a Debian 12 machine, or any Debian
-# with debootstrap: a minimal Debian 13 root is made with debootstrap from the package archive
+# with mmdebstrap: a minimal Debian 13 root is made with mmdebstrap from the package archive
 # the machine's own apt sources name, kept in a cache folder outside the source tree and reused,
 # and commands run inside it on a clean export of the tree, as a new user would run them.
 #
@@ -19,14 +19,12 @@ inside=/root/kestrel8  # where the tree's export sits in the root
 
 usage() {
   cat <<'TEXT'
-Usage: tools/debian13.sh [root | run COMMAND | debs DIR | ci | --help]
-Runs KESTREL8's commands on Debian 13 inside a chroot made with debootstrap and cached in
+Usage: tools/debian13.sh [root | run COMMAND | ci | --help]
+Runs KESTREL8's commands on Debian 13 inside a chroot made with mmdebstrap and cached in
 ${XDG_CACHE_HOME:-~/.cache}/kestrel8/debian13 (or $K8_DEBIAN13_CACHE); needs root or sudo.
   root         make the Debian 13 root if it is missing, unfinished or older than 7 days; print its path
   run COMMAND  copy a clean export of the tree (the files git tracks, as they are in the working
                tree) to /root/kestrel8 in the root and run COMMAND there with bash
-  debs DIR     install the Debian packages in DIR there, use them and purge them
-               (tests/release/install.sh)
   ci           what CI proves there: the README's two commands (tools/run.sh for a few seconds
                with SDL's dummy drivers, tools/test.sh), tools/web.sh test, and that every
                option of tools/setup.sh installs
@@ -60,19 +58,20 @@ fresh() {
 
 make_root() {
   fresh && return 0
-  command -v debootstrap > /dev/null ||
-    { echo "Installing debootstrap"; "${as_root[@]}" apt-get install -y -qq debootstrap > /dev/null; }
+  command -v mmdebstrap > /dev/null ||
+    { echo "Installing mmdebstrap"; "${as_root[@]}" apt-get install -y -qq mmdebstrap > /dev/null; }
   local mirror next="$cache/root.new"
   mirror="$(archive)"
   echo "Making a Debian 13 root from $mirror in $rootfs (a few minutes, once a week)"
   "${as_root[@]}" mkdir -p "$cache"
   "${as_root[@]}" rm -rf "$next"
-  "${as_root[@]}" debootstrap --variant=minbase --include=ca-certificates "$suite" "$next" \
-    "$mirror" > "$cache/debootstrap.log" 2>&1 ||
-    { tail -30 "$cache/debootstrap.log" >&2; fail "debootstrap failed (log: $cache/debootstrap.log)"; }
-  # Updates come from the same archive; a root does not keep downloaded packages.
-  printf 'deb %s %s main\ndeb %s %s-updates main\n' "$mirror" "$suite" "$mirror" "$suite" |
-    "${as_root[@]}" tee "$next/etc/apt/sources.list" > /dev/null
+  # A root of real ids (root mode): it is entered with chroot and kept between runs. Updates
+  # come from the same archive; the local names resolve as on any installed system.
+  "${as_root[@]}" mmdebstrap --mode=root --variant=minbase --include=ca-certificates \
+    --customize-hook='printf "127.0.0.1 localhost\n::1 localhost ip6-localhost\n" > "$1/etc/hosts"' \
+    "$suite" "$next" "deb $mirror $suite main" "deb $mirror $suite-updates main" \
+    > "$cache/mmdebstrap.log" 2>&1 ||
+    { tail -30 "$cache/mmdebstrap.log" >&2; fail "mmdebstrap failed (log: $cache/mmdebstrap.log)"; }
   "${as_root[@]}" rm -rf "$rootfs" "$stamp"
   "${as_root[@]}" mv "$next" "$rootfs"
   "${as_root[@]}" touch "$stamp"
@@ -154,14 +153,6 @@ case "${1:---help}" in
     shift
     (($# > 0)) || fail "run needs a command"
     run_inside "$*"
-    ;;
-  debs)
-    (($# == 2)) && [[ -d "$2" ]] || fail "debs needs a folder of packages"
-    make_root
-    "${as_root[@]}" rm -rf "$rootfs/root/debs"
-    "${as_root[@]}" mkdir -p "$rootfs/root/debs"
-    "${as_root[@]}" cp "$2"/*.deb "$rootfs/root/debs/"
-    run_inside "tests/release/install.sh /root/debs"
     ;;
   ci) run_inside "$ci_script" ;;
   *) echo "$me: unknown command '$1'" >&2; usage >&2; exit 2 ;;

@@ -1,27 +1,43 @@
 #!/usr/bin/env bash
 # Writes the release files for the version in CMakeLists.txt's project() line into dist/:
-# the source tarball, the two Debian packages, the browser build's zip, the Windows zip when
-# its build exists, and SHA256SUMS over them. Everything is dated from the last commit, so two
-# runs from the same commit give the same bytes.
+# the source tarball, the Debian source package made from it, the Debian packages sbuild
+# builds from that in a clean Debian 12 root, the browser build's zip, the Windows zip when
+# its build exists, and SHA256SUMS over them; and proves the packages on the way (lintian,
+# a Debian 13 build, autopkgtest, piuparts: tools/debian.sh). Everything is dated from the
+# last commit or from debian/changelog, so two runs from the same commit give the same bytes.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 me="tools/release.sh"
 
 usage() {
   cat <<'TEXT'
-Usage: tools/release.sh [--dist DIR] [--build DIR] [--web DIR] [--allow-dirty] [--help]
-Writes into dist/ (emptied first), for the version set in CMakeLists.txt:
-  kestrel8-VERSION.tar.gz             the source tree of the last commit
-  kestrel8_VERSION-1_amd64.deb        the programs, desktop entries, icons, manual pages
-  libkestrel8-dev_VERSION-1_amd64.deb headers, static libraries, CMake and pkg-config files
-  kestrel8-VERSION-web.zip            the browser build (made by tools/web.sh build)
-  kestrel8-VERSION-win64.zip          only when tools/windows.sh has made it
+Usage: tools/release.sh [--dist DIR] [--build DIR] [--web DIR] [--allow-dirty] [--ci | --files-only] [--help]
+Writes into dist/ (emptied first), for the version set in CMakeLists.txt and debian/changelog:
+  kestrel8-VERSION.tar.gz                the source tree of the last commit, but debian/
+  kestrel8_VERSION.orig.tar.gz           the same bytes, as the source package's tarball
+  kestrel8_VERSION-REV.debian.tar.xz     debian/ of that commit
+  kestrel8_VERSION-REV.dsc               the source package
+  kestrel8_VERSION-REV_amd64.deb         the programs, desktop entries, icons, manual pages
+  libkestrel8-dev_VERSION-REV_amd64.deb  headers, static libraries, CMake and pkg-config files
+  kestrel8-dbgsym_VERSION-REV_amd64.deb  the programs' debugging symbols
+  kestrel8-VERSION-web.zip               the browser build (made by tools/web.sh build)
+  kestrel8-VERSION-win64.zip             only when tools/windows.sh has made it
   SHA256SUMS
+The .deb files come from sbuild in a clean Debian 12 root, with the project's tests and
+Debian 12's lintian. The source package is then built and tested on both releases: in a clean
+Debian 13 root with its tests and Debian 13's lintian, autopkgtest and piuparts on Debian 12
+and 13; and a second release in other folders must be the same bytes
+(tests/release/reproducible.sh).
   --dist DIR     write there instead of ./dist
-  --build DIR    the packages' build tree (default ./build-release)
+  --build DIR    the package builds' folder (default ./build-release)
   --web DIR      the browser build's folder (default ./build-web)
-  --allow-dirty  build from a work tree with uncommitted changes (the packages then differ
-                 from the tarball, which is always the last commit)
+  --allow-dirty  release from a work tree with uncommitted changes (the release is always the
+                 last commit; the changes are left out)
+  --ci           what CI proves on every change: the Debian 12 build without its tests
+                 (DEB_BUILD_OPTIONS=nocheck: CI has just run them), autopkgtest and piuparts
+                 on Debian 13 only, no second release
+  --files-only   the release files alone, no further checks (the second release of
+                 tests/release/reproducible.sh)
   --help         this text
 Installs what it needs with tools/setup.sh --release (and --web for the browser build).
 TEXT
@@ -34,6 +50,7 @@ dist="$root/dist"
 build="$root/build-release"
 web="${K8_WEB_DIR:-$root/build-web}"
 allow_dirty=0
+mode=release
 while (($# > 0)); do
   case "$1" in
     -h | --help) usage; exit 0 ;;
@@ -46,6 +63,8 @@ while (($# > 0)); do
       esac
       shift ;;
     --allow-dirty) allow_dirty=1 ;;
+    --ci) mode=ci ;;
+    --files-only) mode=files ;;
     *) bad_usage "unknown argument '$1'" ;;
   esac
   shift
@@ -56,33 +75,30 @@ done
 export LC_ALL=C.UTF-8 TZ=UTC
 umask 022
 
-packaging="$root/packaging"
-arch=amd64
-multiarch=x86_64-linux-gnu
-revision=1
-
 "$root/tools/setup.sh" --release
 command -v git > /dev/null || fail "git is missing"
 git -C "$root" rev-parse --git-dir > /dev/null 2>&1 || fail "$root is not a git work tree"
-[[ "$(dpkg --print-architecture)" == "$arch" ]] || fail "the packages are built on $arch only"
+[[ "$(dpkg --print-architecture)" == amd64 ]] || fail "the packages are built on amd64 only"
 
 # ---- what is released -----------------------------------------------------------------
 version="$(sed -nE 's/^project\(KESTREL8 VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' "$root/CMakeLists.txt")"
 [[ -n "$version" ]] || fail "no version in the project() line of CMakeLists.txt"
-# The release's date and notes come from its changelog entry: a version without one is not
-# ready to be released.
-release_date="$(sed -nE "s/^## ${version//./\\.} - ([0-9]{4}-[0-9]{2}-[0-9]{2})\$/\1/p" \
-  "$root/CHANGELOG.md" | head -1)"
-[[ -n "$release_date" ]] || fail "CHANGELOG.md has no entry '## $version - YYYY-MM-DD'"
+# The release's date and notes come from its changelog entry, its packages' revision from
+# debian/changelog: a version without both is not ready to be released.
+grep -qE "^## ${version//./\\.} - [0-9]{4}-[0-9]{2}-[0-9]{2}\$" "$root/CHANGELOG.md" ||
+  fail "CHANGELOG.md has no entry '## $version - YYYY-MM-DD'"
+package_version="$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)"
+[[ "${package_version%-*}" == "$version" ]] ||
+  fail "debian/changelog's last entry is $package_version, not $version-REVISION (dch -v $version-1)"
 if [[ -n "$(git -C "$root" status --porcelain --untracked-files=normal)" ]]; then
   ((allow_dirty)) || fail "the work tree has uncommitted changes (git status); commit them" \
     "or pass --allow-dirty"
-  echo "$me: warning: packaging uncommitted changes; the tarball holds the last commit" >&2
+  echo "$me: warning: releasing the last commit without the uncommitted changes" >&2
 fi
 SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct)"
 export SOURCE_DATE_EPOCH
 
-work="$build/release"   # the packages' trees, rebuilt on every run
+work="$build/release"   # the builds' folders, made again on every run
 # dist/ is emptied of an earlier release's files only: a folder given by mistake that holds
 # anything else is refused, never cleared.
 mkdir -p "$dist"
@@ -97,201 +113,37 @@ mkdir -p "$work"
 # ---- the source tarball -----------------------------------------------------------------
 source_tarball() {
   local name="kestrel8-$version"
-  # git archive dates every entry from the commit and names no user; gzip -n leaves out the
-  # name and time it would otherwise record.
+  # git archive dates every entry from the commit and names no user, and leaves out debian/
+  # (.gitattributes), which the source package carries; gzip -n leaves out the name and time
+  # it would otherwise record.
   git -C "$root" archive --format=tar --prefix="$name/" HEAD | gzip -n -9 > "$dist/$name.tar.gz"
 }
 
-# ---- the programs and libraries, installed into a staging root ----------------------------
-build_and_stage() {
-  # Debian's hardening flags; -O3 from the project's own Release flags comes later on the
-  # command line and wins over their -O2. The prefix maps keep the paths of this checkout out
-  # of the objects.
-  local cflags cxxflags cppflags ldflags
-  export DEB_BUILD_MAINT_OPTIONS="hardening=+all"
-  cflags="$(cd "$root" && dpkg-buildflags --get CFLAGS) -ffile-prefix-map=$build=."
-  cxxflags="$(cd "$root" && dpkg-buildflags --get CXXFLAGS) -ffile-prefix-map=$build=."
-  cppflags="$(cd "$root" && dpkg-buildflags --get CPPFLAGS)"
-  ldflags="$(cd "$root" && dpkg-buildflags --get LDFLAGS)"
-  mkdir -p "$build"
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DBUILD_TESTING=OFF -DK8_BENCH=OFF \
-    -DCMAKE_C_FLAGS="$cflags $cppflags" -DCMAKE_CXX_FLAGS="$cxxflags $cppflags" \
-    -DCMAKE_EXE_LINKER_FLAGS="$ldflags" > "$build/configure.log" 2>&1 ||
-    { cat "$build/configure.log" >&2; fail "configuring $build failed"; }
-  cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" > "$build/build.log" 2>&1 ||
-    { tail -40 "$build/build.log" >&2; fail "building failed (log: $build/build.log)"; }
-  DESTDIR="$work/stage" cmake --install "$build" > "$build/install.log" 2>&1 ||
-    { cat "$build/install.log" >&2; fail "installing into the staging root failed"; }
-}
-
-# install_file MODE SOURCE DEST: one file into a package tree, with its directories.
-install_file() {
-  install -D -m "$1" "$2" "$3"
-}
-
-# gzip_doc SOURCE DEST: documentation compressed the way Debian ships it (no name, no date).
-gzip_doc() {
-  mkdir -p "$(dirname "$2")"
-  gzip -n -9 < "$1" > "$2"
-}
-
-# from_template SOURCE DEST: the packaging templates' @VERSION@-style words filled in.
-from_template() {
-  local changelog_date
-  changelog_date="$(date -R -d "@$SOURCE_DATE_EPOCH")"
-  sed -e "s/@VERSION@/$version/g" -e "s/@REVISION@/$revision/g" \
-    -e "s/@RELEASE_DATE@/$release_date/g" -e "s/@CHANGELOG_DATE@/$changelog_date/g" \
-    -e "s/@MULTIARCH@/$multiarch/g" "$1" > "$2"
-}
-
-package_docs() {  # package_docs TREE PACKAGE
-  local doc="$1/usr/share/doc/$2"
-  install_file 644 "$packaging/copyright" "$doc/copyright"
-  gzip_doc "$root/CHANGELOG.md" "$doc/changelog.gz"
-  gzip_doc "$work/changelog.Debian" "$doc/changelog.Debian.gz"
-  install_file 644 "$packaging/lintian-overrides" "$1/usr/share/lintian/overrides/$2"
-}
-
-# ---- kestrel8: the programs ------------------------------------------------------------------
-programs=()
-# Every program the build installs is an end-user program of this package: a game, so in
-# /usr/games with its manual page in section 6.
-games_tree() {
-  local tree="$work/src/debian/kestrel8" stage="$work/stage/usr"
-  local program name icons="$work/icons"
-  for program in "$stage/bin/"*; do
-    [[ -f "$program" && -x "$program" ]] || fail "unexpected entry in bin/: $program"
-    name="$(basename "$program")"
-    programs+=("$name")
-    install_file 755 "$program" "$tree/usr/games/$name"
-    strip --strip-unneeded --remove-section=.comment --remove-section=.note \
-      "$tree/usr/games/$name"
-  done
-  ((${#programs[@]} > 0)) || fail "the build installed no program"
-
-  # One page covers the two builds of the demo; a further program has its own page, written
-  # here or, until it has one, made from its --help.
-  local man="$tree/usr/share/man/man6"
-  mkdir -p "$man"
-  from_template "$packaging/kestrel8.6" "$work/kestrel8.6"
-  gzip_doc "$work/kestrel8.6" "$man/kestrel8.6.gz"
-  for name in "${programs[@]}"; do
-    [[ $name == kestrel8 ]] && continue
-    if [[ $name == kestrel8-fullscreen ]]; then
-      ln -s kestrel8.6.gz "$man/$name.6.gz"
-    elif [[ -f "$packaging/$name.6" ]]; then
-      from_template "$packaging/$name.6" "$work/$name.6"
-      gzip_doc "$work/$name.6" "$man/$name.6.gz"
-    else
-      help2man --no-info --section=6 --version-string="$version" \
-        --name="$(desktop_summary "$name")" "$tree/usr/games/$name" > "$work/$name.6" ||
-        fail "help2man could not make a manual page from '$name --help'"
-      gzip_doc "$work/$name.6" "$man/$name.6.gz"
-    fi
-  done
-
-  # Desktop entries for the programs a person starts from a menu; a command-line tool such as
-  # the capture program has none.
-  local entry
-  for entry in "$packaging/"*.desktop; do
-    name="$(basename "$entry" .desktop)"
-    [[ " ${programs[*]} " == *" $name "* ]] ||
-      fail "$entry starts $name, which the build did not install"
-    install_file 644 "$entry" "$tree/usr/share/applications/$name.desktop"
-  done
-  # AppStream finds the metadata by its component id, so the file is named after it.
-  local component
-  component="$(sed -nE 's|.*<id>(.+)</id>.*|\1|p' "$packaging/kestrel8.metainfo.xml" | head -1)"
-  [[ -n "$component" ]] || fail "packaging/kestrel8.metainfo.xml has no <id>"
-  from_template "$packaging/kestrel8.metainfo.xml" "$work/metainfo.xml"
-  install_file 644 "$work/metainfo.xml" "$tree/usr/share/metainfo/$component.metainfo.xml"
-
-  "$packaging/mkicons.sh" "$root/docs/scene3.png" "$icons"
-  local icon size
-  for icon in "$icons/"*.png; do
-    size="$(basename "$icon" .png)"
-    install_file 644 "$icon" "$tree/usr/share/icons/hicolor/${size}x${size}/apps/kestrel8.png"
-  done
-
-  package_docs "$tree" kestrel8
-  gzip_doc "$root/README.md" "$tree/usr/share/doc/kestrel8/README.md.gz"
-}
-
-# desktop_summary PROGRAM: the one-line summary a program's manual page gives after its name.
-desktop_summary() {
-  case "$1" in
-    kestrel8-capture) echo "record the KESTREL8 demo to a video file" ;;
-    *) echo "a program of the KESTREL8 demo" ;;
-  esac
-}
-
-# ---- libkestrel8-dev: the libraries ---------------------------------------------------------
-dev_tree() {
-  local tree="$work/src/debian/libkestrel8-dev" stage="$work/stage/usr"
-  mkdir -p "$tree/usr/lib"
-  cp -a "$stage/include" "$tree/usr/include"
-  cp -a "$stage/lib/$multiarch" "$tree/usr/lib/$multiarch"
-  # What dh_strip does to a static library: no debugging sections, no build notes, and the
-  # archive's own dates and owners zeroed.
-  local library
-  for library in "$tree/usr/lib/$multiarch/"*.a; do
-    strip --strip-debug --remove-section=.comment --remove-section=.note \
-      --enable-deterministic-archives "$library"
-  done
-  package_docs "$tree" libkestrel8-dev
-}
-
-# Everything the build installed must have found its package; a new kind of file needs a
-# decision here, not a silent omission.
-check_staging_claimed() {
-  local left
-  left="$(find "$work/stage/usr" \( -type f -o -type l \) -printf '%P\n' |
-    { grep -vE "^(bin/|include/|lib/$multiarch/|share/doc/kestrel8/)" || true; })"
-  [[ -z "$left" ]] || fail "the build installed files no package takes:"$'\n'"$left"
-}
-
-# ---- control files and the .deb files ---------------------------------------------------------
-# dpkg-gencontrol and dpkg-shlibdeps work in a source package's layout: a debian/ folder
-# with the control file and the changelog, made here from the templates, and each package's
-# tree in debian/PACKAGE.
-debian_dir() {
-  mkdir -p "$work/src/debian"
-  from_template "$packaging/changelog.Debian" "$work/changelog.Debian"
-  cp "$work/changelog.Debian" "$work/src/debian/changelog"
-  cp "$packaging/control" "$work/src/debian/control"
-}
-
-build_deb() {  # build_deb PACKAGE
-  local package="$1" tree="$work/src/debian/$1" substvars="$work/src/debian/$1.substvars"
-  # Nothing here adds maintainer-script dependencies; the capture program alone suggests.
-  printf '%s\n' "misc:Depends=" "misc:Suggests=" > "$substvars"
-  mkdir -p "$tree/DEBIAN"  # how dpkg-shlibdeps tells a package's root
-  if [[ $package == kestrel8 ]]; then
-    # Dependencies from what the programs link: the SDL 1.2 library's own symbols file
-    # makes it a dependency both SDL 1.2 libraries satisfy.
-    local binaries=()
-    for name in "${programs[@]}"; do binaries+=("debian/$package/usr/games/$name"); done
-    (cd "$work/src" && dpkg-shlibdeps -T"$substvars" "${binaries[@]}") ||
-      fail "dpkg-shlibdeps failed"
-    # The capture program writes videos through ffmpeg, which nothing else needs.
-    if [[ " ${programs[*]} " == *" kestrel8-capture "* ]]; then
-      sed -i 's/^misc:Suggests=$/misc:Suggests=ffmpeg/' "$substvars"
-    fi
+# ---- the Debian packages ------------------------------------------------------------------
+# The source package of the tarball, built by sbuild in a clean Debian 12 root; its .deb files
+# are the release's. In CI the tests are left out of that build: CI has just run them.
+packages() {
+  local dsc changes
+  dsc="$("$root/tools/debian.sh" source "$dist/kestrel8-$version.tar.gz" "$dist")"
+  if [[ $mode == release ]]; then
+    "$root/tools/debian.sh" build bookworm "$dsc" "$work/bookworm"
+  else
+    DEB_BUILD_OPTIONS=nocheck "$root/tools/debian.sh" build bookworm "$dsc" "$work/bookworm"
   fi
-  # Modes and dates alike on every run: the umask and the clock never reach the package.
-  find "$tree" -type d -exec chmod 755 {} +
-  find "$tree" -type f ! -perm -u+x -exec chmod 644 {} +
-  find "$tree" -type f -perm -u+x -exec chmod 755 {} +
-  (cd "$work/src" && dpkg-gencontrol -p"$package" -P"$tree" -T"$substvars" \
-    -f"$work/files") || fail "dpkg-gencontrol failed for $package"
-  chmod 644 "$tree/DEBIAN/control"
-  (cd "$tree" && find usr -type f -print0 | sort -z | xargs -0 md5sum) > "$tree/DEBIAN/md5sums"
-  chmod 644 "$tree/DEBIAN/md5sums"
-  find "$tree" -print0 | xargs -0 touch --no-dereference --date="@$SOURCE_DATE_EPOCH"
-  dpkg-deb --root-owner-group -Zxz --build "$tree" \
-    "$dist/${package}_${version}-${revision}_${arch}.deb" > /dev/null ||
-    fail "dpkg-deb failed for $package"
+  changes="$work/bookworm/kestrel8_${package_version}_amd64.changes"
+  [[ -f "$changes" ]] || fail "sbuild left no $changes"
+  cp "$work/bookworm/"*.deb "$dist/"
+}
+
+# The same source package on Debian 13, with its tests; autopkgtest and piuparts on the
+# packages of both releases (Debian 13's only in CI).
+package_checks() {
+  local dsc="$dist/kestrel8_$package_version.dsc"
+  "$root/tools/debian.sh" build trixie "$dsc" "$work/trixie"
+  "$root/tools/debian.sh" test trixie "$dsc" "$work/trixie/kestrel8_${package_version}_amd64.changes"
+  if [[ $mode == release ]]; then
+    "$root/tools/debian.sh" test bookworm "$dsc" "$work/bookworm/kestrel8_${package_version}_amd64.changes"
+  fi
 }
 
 # ---- zips ---------------------------------------------------------------------------------------
@@ -335,16 +187,15 @@ checksums() {
   mv "$sums" "$dist/SHA256SUMS"
 }
 
-echo "$me: KESTREL8 $version, dated $(date -u -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC"
+echo "$me: KESTREL8 $version ($package_version), dated $(date -u -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC"
 source_tarball
-build_and_stage
-check_staging_claimed
-debian_dir
-games_tree
-dev_tree
-build_deb kestrel8
-build_deb libkestrel8-dev
+packages
 web_zip
 windows_zip
 checksums
 (cd "$dist" && ls -l)
+[[ $mode == files ]] && exit 0
+package_checks
+# A second release from the same commit in other folders, compared byte for byte (in CI, its
+# own step).
+[[ $mode == ci ]] || "$root/tests/release/reproducible.sh" "$dist"

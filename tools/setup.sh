@@ -16,8 +16,10 @@ Installs the Debian packages KESTREL8 needs that are missing (with sudo when not
   --windows    also the Windows build and its tests: mingw-w64, Wine, zip (tools/windows.sh)
   --cross      also the builds for arm64, armhf and s390x and their tests: the cross compilers,
                mmdebstrap, qemu's user-mode emulators (tools/cross.sh)
-  --release    also what tools/release.sh and its checks need: Debian's packaging tools, lintian,
-               the desktop-entry, AppStream and manual-page checkers, zip
+  --release    also what tools/release.sh and tools/debian.sh need: debhelper, sbuild,
+               mmdebstrap, autopkgtest, piuparts, reprotest, lintian, the desktop-entry,
+               AppStream and manual-page checkers, zip; and root's subordinate id range
+               (added to /etc/subuid and /etc/subgid when missing)
   --ci         everything CI uses: tests, benchmarks, browser, capture, Windows, release, clang
                with its sanitizer and fuzzer runtimes
   --help       this text
@@ -38,9 +40,13 @@ bench=(
   libsdl-gfx1.2-dev libsndfile1-dev              # counterparts measured by the benchmarks
   libpixman-1-dev libstb-dev                     # the strongest counterparts: fills, transforms, image readers
 )
-# tools/release.sh: packaging (dpkg-dev), the icons (netpbm), manual pages of further programs
-# (help2man), the zips; then the checks of the packages (tests/release).
-release=(dpkg-dev netpbm help2man zip unzip git lintian desktop-file-utils appstream man-db)
+# tools/release.sh and tools/debian.sh: the source package and its build (dpkg-dev, debhelper,
+# devscripts), the clean roots it is built and tested in (mmdebstrap, sbuild, autopkgtest,
+# piuparts, reprotest; uidmap maps their namespaces' ids; qemu-user-static runs the programs
+# of a root made for another architecture), the zips; then the checks of the packages.
+release=(dpkg-dev debhelper devscripts sbuild mmdebstrap autopkgtest piuparts reprotest uidmap
+         qemu-user-static netpbm help2man zip unzip git lintian desktop-file-utils appstream
+         man-db)
 capture=(ffmpeg)                                  # kestrel8-capture's .mkv and .mp4 output
 ci=(clang libclang-rt-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
@@ -61,6 +67,7 @@ cross=(g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-s390x-linux-gnu mmdebst
        qemu-user-static binfmt-support)
 
 packages=("${run[@]}")
+subids=0
 for arg in "$@"; do
   case "$arg" in
     --test) packages+=("${test[@]}") ;;
@@ -69,12 +76,39 @@ for arg in "$@"; do
     --capture) packages+=("${capture[@]}") ;;
     --windows) packages+=("${windows[@]}") ;;
     --cross) packages+=("${cross[@]}") ;;
-    --release) packages+=("${release[@]}") ;;
-    --ci) packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${cross[@]}" "${release[@]}" "${ci[@]}") ;;
+    --release) packages+=("${release[@]}"); subids=1 ;;
+    --ci) subids=1; packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${cross[@]}" "${release[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac
 done
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+  sudo=(sudo)
+fi
+
+# sbuild, mmdebstrap and autopkgtest's unshare back end map the ids inside their roots onto
+# the user's subordinate range; without one sbuild says only "Error creating chroot session".
+# A range is added only when the user has none, after every range already given out.
+subordinate_ids() {
+  local user file first
+  user="$(id -un)"
+  for file in /etc/subuid /etc/subgid; do
+    grep -q "^$user:" "$file" 2> /dev/null && continue
+    first="$(awk -F: 'BEGIN { n = 100000 } $2 + $3 > n { n = $2 + $3 } END { print n }' \
+      "$file" 2> /dev/null || echo 100000)"
+    echo "Adding $user:$first:65536 to $file (the subordinate ids of sbuild's, mmdebstrap's" \
+      "and autopkgtest's namespaces)"
+    [[ -e "$file" ]] || "${sudo[@]}" touch "$file"   # usermod adds only to an existing file
+    if [[ $file == /etc/subuid ]]; then
+      "${sudo[@]}" usermod --add-subuids "$first-$((first + 65535))" "$user"
+    else
+      "${sudo[@]}" usermod --add-subgids "$first-$((first + 65535))" "$user"
+    fi
+  done
+}
+((subids == 0)) || subordinate_ids
 
 missing=()
 for p in "${packages[@]}"; do
@@ -87,10 +121,6 @@ if ((${#missing[@]} == 0)); then
 fi
 
 echo "Installing: ${missing[*]}"
-sudo=()
-if [[ $(id -u) -ne 0 ]]; then
-  sudo=(sudo)
-fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

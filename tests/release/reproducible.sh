@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Two releases from the same commit are the same bytes: runs tools/release.sh once more with
-# build trees of its own (the programs, the libraries and the browser build compiled afresh
-# in other folders) and compares every file with those in DIST_DIR.
+# Two releases from the same commit are the same bytes: runs tools/release.sh --files-only once
+# more with folders of its own (the Debian packages built again by sbuild in another build
+# path inside the clean Debian 12 root, without their tests; the browser build compiled afresh
+# elsewhere) and compares every file with those in DIST_DIR.
 # Usage: tests/release/reproducible.sh DIST_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.bash"
@@ -16,8 +17,9 @@ made_from="$(git get-tar-commit-id < <(gzip -dc "${tarball[0]}" 2> /dev/null))"
 again="$(mktemp -d)"
 trap 'rm -rf "$again"' EXIT
 echo "== a second release, built in $again"
-"$root/tools/release.sh" --dist "$again/dist" --build "$again/build" --web "$again/web" \
-  > "$again/release.log" 2>&1 || { cat "$again/release.log" >&2; fail "the second release"; }
+K8_BUILD_PATH=/build/second-release/kestrel8 \
+  "$root/tools/release.sh" --files-only --dist "$again/dist" --build "$again/build" \
+  --web "$again/web" > "$again/release.log" 2>&1 || { cat "$again/release.log" >&2; fail "the second release"; }
 
 (cd "$dist" && ls) > "$again/first"
 (cd "$again/dist" && ls) > "$again/second"

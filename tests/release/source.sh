@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The source tarball is the commit's tree and nothing else, unpacks into kestrel8-VERSION/,
+# The source tarball is the commit's tree and nothing else (but debian/, which the source
+# package carries), unpacks into kestrel8-VERSION/,
 # and builds and starts there with the README's first command (tools/run.sh), without git.
 # Usage: tests/release/source.sh DIST_DIR
 set -euo pipefail
@@ -20,10 +21,11 @@ cleanup() {
 trap cleanup EXIT
 
 tar -tzf "$tarball" | grep -v '/$' | sort > "$work/listed"
-git -C "$root" ls-tree -r --name-only HEAD | sed "s|^|$name/|" | sort > "$work/committed"
+git -C "$root" ls-tree -r --name-only HEAD | grep -v '^debian/' | sed "s|^|$name/|" |
+  sort > "$work/committed"
 diff "$work/committed" "$work/listed" > "$work/diff" ||
   fail "the tarball is not the commit's tree: $(grep '^[<>]' "$work/diff" | head -5 | tr '\n' ' ')"
-echo "$(basename "$tarball"): the $(wc -l < "$work/listed") files of the commit, under $name/"
+echo "$(basename "$tarball"): the $(wc -l < "$work/listed") files of the commit but debian/, under $name/"
 
 tar -xzf "$tarball" -C "$work"
 tree="$work/$name"
