@@ -55,15 +55,8 @@ qemu_of() {
   esac
 }
 
-# The Debian archive the machine's apt sources name, leaving out the security archive.
-archive() {
-  local uri
-  uri="$( (awk '/^URIs:/ { for (i = 2; i <= NF; i++) print $i }' /etc/apt/sources.list.d/*.sources
-           awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /:\/\//) { print $i; break } }' \
-             /etc/apt/sources.list /etc/apt/sources.list.d/*.list) 2>/dev/null |
-          grep -E '/debian/?$' | head -1)"
-  echo "${uri:-http://deb.debian.org/debian}"
-}
+# shellcheck source=tools/archive.bash
+source "$(dirname "${BASH_SOURCE[0]}")/archive.bash"
 
 # sysroot ARCH: prints the folder of ARCH's libraries, unpacking them first when they are missing
 # or older than a week. The release is this machine's, so that the cross compiler and the C++

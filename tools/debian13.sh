@@ -40,16 +40,8 @@ if [[ $(id -u) -ne 0 ]]; then
   as_root=(sudo)
 fi
 
-# The Debian archive the machine's own apt sources name (deb822 or one-line form), leaving out
-# the security archive and other vendors' repositories.
-archive() {
-  local uri
-  uri="$( (awk '/^URIs:/ { for (i = 2; i <= NF; i++) print $i }' /etc/apt/sources.list.d/*.sources
-           awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /:\/\//) { print $i; break } }' \
-             /etc/apt/sources.list /etc/apt/sources.list.d/*.list) 2>/dev/null |
-          grep -E '/debian/?$' | head -1)"
-  echo "${uri:-http://deb.debian.org/debian}"
-}
+# shellcheck source=tools/archive.bash
+source "$(dirname "${BASH_SOURCE[0]}")/archive.bash"
 
 fresh() {
   [[ -f "$stamp" && -x "$rootfs/bin/bash" ]] &&
