@@ -20,10 +20,13 @@ by mmdebstrap and cached in ${XDG_CACHE_HOME:-~/.cache}/kestrel8/roots (or $K8_R
                           release's source tarball into the folder OUT
   root RELEASE KIND       make RELEASE's root if it is missing or older than 7 days and print
                           its path; KIND is build (sbuild's) or test (autopkgtest's, piuparts')
-  build RELEASE DSC OUT   sbuild DSC in RELEASE's build root into the folder OUT, then that
+  build RELEASE DSC OUT [ARCH]
+                          sbuild DSC in RELEASE's build root into the folder OUT, then that
                           release's lintian on the .changes (source and binaries): an error or
                           a warning fails; DEB_BUILD_OPTIONS=nocheck leaves out the tests,
-                          K8_BUILD_PATH sets the folder the build happens in
+                          K8_BUILD_PATH sets the folder the build happens in. With ARCH (arm64,
+                          armhf, s390x) cross-built for it, without the tests, which
+                          tools/cross.sh runs under qemu
   test RELEASE DSC CHANGES
                           autopkgtest (DSC's debian/tests) and piuparts on the packages of
                           CHANGES in RELEASE's test root
@@ -119,7 +122,7 @@ make_source() {
 # informational and pedantic notes are shown. On a machine of the same release lintian runs
 # here; otherwise sbuild installs it into the build's throw-away session and runs it there.
 build() {
-  local release="$1" dsc out root config lintian_here=0
+  local release="$1" dsc out root config lintian_here=0 host="${4:-}"
   dsc="$(realpath "$2")"
   out="$(realpath -m "$3")"
   [[ -f "$dsc" ]] || fail "no source package $2"
@@ -143,9 +146,16 @@ build() {
     options+=(--run-lintian --lintian-opts="${lintian_options[*]}")
   fi
   [[ -z "${K8_BUILD_PATH:-}" ]] || options+=(--build-path="$K8_BUILD_PATH")
+  local build_options="${DEB_BUILD_OPTIONS:-}"
+  if [[ -n "$host" ]]; then
+    # A cross build runs its generators and the manual page's --help on this machine (the
+    # latter through qemu's binfmt_misc registration); the host's tests run in tools/cross.sh.
+    options+=(--host="$host")
+    build_options="${build_options:+$build_options }nocheck"
+  fi
   local start=$SECONDS status=0
-  echo "sbuild: $(basename "$dsc") on Debian $release${DEB_BUILD_OPTIONS:+ (DEB_BUILD_OPTIONS=$DEB_BUILD_OPTIONS)}"
-  DEB_BUILD_OPTIONS="${DEB_BUILD_OPTIONS:+$DEB_BUILD_OPTIONS }parallel=$(nproc 2> /dev/null || echo 2)" \
+  echo "sbuild: $(basename "$dsc") on Debian $release${host:+ for $host}${build_options:+ (DEB_BUILD_OPTIONS=$build_options)}"
+  DEB_BUILD_OPTIONS="${build_options:+$build_options }parallel=$(nproc 2> /dev/null || echo 2)" \
     SBUILD_CONFIG="$config" sbuild "${options[@]}" "$dsc" > "$out/sbuild.log" 2>&1 || status=$?
   rm -f "$config"
   if ((status != 0)); then
@@ -235,9 +245,11 @@ case "$1" in
     make_source "$2" "$3"
     ;;
   build)
-    (($# == 4)) || fail "build needs a release, a .dsc and a folder"
+    (($# == 4 || $# == 5)) || fail "build needs a release, a .dsc and a folder (and an architecture)"
     known_release "$2"
-    build "$2" "$3" "$4"
+    [[ $# == 4 || " arm64 armhf s390x " == *" $5 "* ]] ||
+      fail "unknown architecture '$5' (arm64, armhf or s390x)"
+    build "$2" "$3" "$4" "${5:-}"
     ;;
   test)
     (($# == 4)) || fail "test needs a release, the .dsc and the build's .changes"

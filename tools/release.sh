@@ -20,14 +20,16 @@ Writes into dist/ (emptied first), for the version set in CMakeLists.txt and deb
   kestrel8_VERSION-REV_amd64.deb         the programs, desktop entries, icons, manual pages
   libkestrel8-dev_VERSION-REV_amd64.deb  headers, static libraries, CMake and pkg-config files
   kestrel8-dbgsym_VERSION-REV_amd64.deb  the programs' debugging symbols
+  the same three for arm64 and armhf     cross-built (tools/debian.sh build ... ARCH)
   kestrel8-VERSION-web.zip               the browser build (made by tools/web.sh build)
   kestrel8-VERSION-win64.zip             only when tools/windows.sh has made it
   SHA256SUMS
 The .deb files come from sbuild in a clean Debian 12 root, with the project's tests and
-Debian 12's lintian. The source package is then built and tested on both releases: in a clean
-Debian 13 root with its tests and Debian 13's lintian, autopkgtest and piuparts on Debian 12
-and 13; and a second release in other folders must be the same bytes
-(tests/release/reproducible.sh).
+Debian 12's lintian, the arm64, armhf and s390x ones cross-built there. The source package is
+then built and tested on both releases: in a clean Debian 13 root with its tests and Debian 13's
+lintian, autopkgtest and piuparts on Debian 12 and 13; the other architectures' unit tests
+and capture run under qemu (tools/cross.sh); and a second release in other folders must be the
+same bytes (tests/release/reproducible.sh).
   --dist DIR     write there instead of ./dist
   --build DIR    the package builds' folder (default ./build-release)
   --web DIR      the browser build's folder (default ./build-web)
@@ -133,6 +135,15 @@ packages() {
   changes="$work/bookworm/kestrel8_${package_version}_amd64.changes"
   [[ -f "$changes" ]] || fail "sbuild left no $changes"
   cp "$work/bookworm/"*.deb "$dist/"
+  [[ $mode != ci ]] || return 0
+  # A release also holds the packages for ARM, cross-built in the same root (and so built again
+  # by the reproducibility check); s390x is built as a check of the big-endian build, not
+  # released.
+  local arch
+  for arch in arm64 armhf s390x; do
+    "$root/tools/debian.sh" build bookworm "$dsc" "$work/bookworm-$arch" "$arch"
+    [[ $arch == s390x ]] || cp "$work/bookworm-$arch/"*.deb "$dist/"
+  done
 }
 
 # The same source package on Debian 13, with its tests; autopkgtest and piuparts on the
@@ -143,6 +154,8 @@ package_checks() {
   "$root/tools/debian.sh" test trixie "$dsc" "$work/trixie/kestrel8_${package_version}_amd64.changes"
   if [[ $mode == release ]]; then
     "$root/tools/debian.sh" test bookworm "$dsc" "$work/bookworm/kestrel8_${package_version}_amd64.changes"
+    # The three other architectures' unit tests and capture under qemu (CI runs two of them).
+    "$root/tools/cross.sh" test arm64 armhf s390x
   fi
 }
 
