@@ -11,7 +11,7 @@ me="tools/release.sh"
 
 usage() {
   cat <<'TEXT'
-Usage: tools/release.sh [--dist DIR] [--build DIR] [--web DIR] [--allow-dirty] [--ci | --files-only] [--help]
+Usage: tools/release.sh [--dist DIR] [--build DIR] [--web DIR] [--allow-dirty] [--ci | --files-only [--cross]] [--help]
 Writes into dist/ (emptied first), for the version set in CMakeLists.txt and debian/changelog:
   kestrel8-VERSION.tar.gz                the source tree of the last commit, but debian/
   kestrel8_VERSION.orig.tar.gz           the same bytes, as the source package's tarball
@@ -40,6 +40,7 @@ same bytes (tests/release/reproducible.sh).
                  on Debian 13 only, no second release
   --files-only   the release files alone, no further checks (the second release of
                  tests/release/reproducible.sh)
+  --cross        with --files-only: the arm64 and armhf packages too, as a release has them
   --help         this text
 Installs what it needs with tools/setup.sh --release (and --web for the browser build).
 TEXT
@@ -53,6 +54,7 @@ build="$root/build-release"
 web="${K8_WEB_DIR:-$root/build-web}"
 allow_dirty=0
 mode=release
+cross=""   # the other architectures' packages: in a release, and in a second one made like it
 while (($# > 0)); do
   case "$1" in
     -h | --help) usage; exit 0 ;;
@@ -67,10 +69,14 @@ while (($# > 0)); do
     --allow-dirty) allow_dirty=1 ;;
     --ci) mode=ci ;;
     --files-only) mode=files ;;
+    --cross) cross=1 ;;
     *) bad_usage "unknown argument '$1'" ;;
   esac
   shift
 done
+
+[[ $mode != release ]] || cross=1
+[[ -z "$cross" || $mode != ci ]] || bad_usage "--cross is a release's, not CI's"
 
 # Everything that reaches a file is fixed here: names sort alike, dates print alike, and new
 # files get the same permissions whatever the caller's umask.
@@ -135,7 +141,7 @@ packages() {
   changes="$work/bookworm/kestrel8_${package_version}_amd64.changes"
   [[ -f "$changes" ]] || fail "sbuild left no $changes"
   cp "$work/bookworm/"*.deb "$dist/"
-  [[ $mode != ci ]] || return 0
+  [[ -n "$cross" ]] || return 0
   # A release also holds the packages for ARM, cross-built in the same root (and so built again
   # by the reproducibility check); s390x is built as a check of the big-endian build, not
   # released.
