@@ -2,9 +2,9 @@
 //
 // ffmpeg reads the frames (0x00RRGGBB words, which are bytes B, G, R, 0 in a little-endian
 // machine's memory, its "bgr0", and 0, R, G, B in a big-endian one's) on descriptor 3 and the
-// samples, in the machine's byte order, on descriptor 4, so neither needs converting here. It runs in
-// a process group of its own, so that a Ctrl-C at the terminal reaches the capture alone, which
-// then stops it and removes the unfinished file itself.
+// samples, in the machine's byte order, on descriptor 4, so neither needs converting here.
+// It runs in a process group of its own, so that a Ctrl-C at the terminal reaches the capture
+// alone, which then stops it and removes the unfinished file itself.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
