@@ -1,6 +1,6 @@
 // kestrel8-capture: the show rendered to a video file on the virtual clock, frame-exact and
 // sample-exact, faster than it plays. The demo's own start-up, ring and shutdown run
-// unchanged; the capture backend (platform/capture.h) takes every present and the sound.
+// unchanged; the capture backend (backend.h) takes every present and the sound.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/personality.h>
@@ -18,10 +18,8 @@
 
 #include "capture/sink.h"
 #include "demo/demo.h"
-#include "platform/capture.h"
+#include "capture/backend.h"
 #include "platform/sdldpybackend.h"
-
-extern const SDLDPYBACKEND* const SDLDPYBackend = &CAPTUREBackend;
 
 namespace {
 
@@ -260,6 +258,7 @@ int main(int argc, char** argv) {
   options.settings.soundLog = soundLog;
   options.settings.progress = isatty(STDERR_FILENO);
   CAPTUREConfigure(std::move(options.settings));
+  SDLDPYBackend = &CAPTUREBackend;
   DemoStartUp();
   DemoSceneRing();
   DemoShutDown();

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/capture.h"
+#include "capture/backend.h"
 
 /// The two kinds of video file.
 enum class VideoKind {

@@ -1,10 +1,10 @@
 // framelog.h - FRAMELOG, a record of every presented frame for comparing two builds of the
 // program (desktop and browser, or the desktop program and the capture) present for present.
 //
-// The display backend of a build configured with K8_FRAMELOG (sdldpyframelog.cpp installs
-// FRAMELOGBackend); such a build is for tests, never shipped. When the display is made the
-// frame timer goes on the virtual clock (vclock.h: 20 ms per tick, no sleeping), so a run is
-// not paced in real time and every frame sees the same clock. Every present then prints one
+// A display backend: a program sets SDLDPYBackend to &FRAMELOGBackend (kestrel8-framelog, a
+// test program, never shipped). When the display is made the frame timer goes on the virtual
+// clock (vclock.h: 20 ms per tick, no sleeping), so a run is not paced in real time and every
+// frame sees the same clock. Every present then prints one
 // line on standard output,
 //   "present <n> <hash>"  (n from 0, hash 16 hex digits),
 // the FNV-1a hash of the screen surface as shown, read back through SDL as 0xRRGGBB words, so

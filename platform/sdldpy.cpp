@@ -19,6 +19,7 @@ SDL_Surface* SDLDPYSurface = nullptr;
 uint32_t SDLDPYVideoFlags = 0;
 int32_t SDLDPYDoubleBuffered = 0;
 uint8_t SDLDPYReport = 0;
+const SDLDPYBACKEND* SDLDPYBackend = nullptr;
 
 namespace {
 
@@ -41,7 +42,7 @@ SDL_Surface* LiveScreen() {
   return nullptr;
 }
 
-// Shows the screen, then lets the build's backend see the frame (see sdldpybackend.h).
+// Shows the screen, then lets the program's backend see the frame (see sdldpybackend.h).
 void Present(SDL_Surface* screen, const IMG* image) {
   if (SDLDPYDoubleBuffered)
     SDL_Flip(screen);

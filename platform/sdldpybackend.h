@@ -1,13 +1,12 @@
 // sdldpybackend.h - SDLDPYBACKEND, what the display calls besides SDL: the hooks by which a
-// build that is not a plain desktop program (the frame log of test builds, the capture
-// program) watches the display, in the way SDL's own video drivers sit behind one interface.
+// program that is not the plain desktop show (the frame-logging program of the comparisons,
+// the capture program) watches the display, in the way SDL's own video drivers sit behind one
+// interface.
 //
-// The build picks the backend by what it links, never by a switch in the display's source:
-// SDLDPYBackend is defined alone in one member of the platform library (sdldpybackend.cpp:
-// none, plain SDL), or in the member that replaces it in a K8_FRAMELOG build
-// (sdldpyframelog.cpp), or in an object of a program that brings its own backend (the capture
-// program), whose definition then keeps the library's member out. With no backend the display
-// costs one null test per call.
+// The program that wants a backend chooses it explicitly: it sets SDLDPYBackend before
+// SDLDPYNew, as FPSClock is set for the frame timer. The backends are FRAMELOGBackend
+// (framelog.h, in this library) and the capture program's own CAPTUREBackend
+// (capture/backend.h). With none the display is plain SDL and costs one null test per call.
 #pragma once
 #include <SDL.h>
 
@@ -26,5 +25,6 @@ struct SDLDPYBACKEND {
   void (*closing)();
 };
 
-/// The backend linked into this program, or null for plain SDL.
-extern const SDLDPYBACKEND* const SDLDPYBackend;
+/// The backend the program chose, or null (the default) for plain SDL. Set it before
+/// SDLDPYNew and leave it until SDLDPYFree; the display does not own it.
+extern const SDLDPYBACKEND* SDLDPYBackend;

@@ -11,10 +11,6 @@ set(K8_WEB_LINK_OPTIONS
   -sALLOW_MEMORY_GROWTH=1
   -sENVIRONMENT=web
   "SHELL:--pre-js ${CMAKE_CURRENT_SOURCE_DIR}/web/prejs.js")
-if(K8_FRAMELOG)
-  # The page hands the scripted keys in through the environment.
-  list(APPEND K8_WEB_LINK_OPTIONS "-sEXPORTED_RUNTIME_METHODS=['ENV']")
-endif()
 target_link_options(k8platform INTERFACE ${K8_WEB_LINK_OPTIONS})
 # A changed pre-js relinks the programs.
 set_property(TARGET k8platform APPEND PROPERTY INTERFACE_LINK_DEPENDS

@@ -46,14 +46,15 @@ fi
 
 "$root/tools/setup.sh"
 
-# A build of its own, configured without the tests and benchmarks (whose libraries only
-# `tools/setup.sh --test` installs), of which only the chosen program is built.
+# A build of its own, the program preset's (CMakePresets.json): without the tests and
+# benchmarks, whose libraries only `tools/setup.sh --test` installs. Only the chosen program
+# is built.
 build="${K8_RUN_BUILD_DIR:-$root/build-run}"
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   echo "Configuring the build in $build"
   mkdir -p "$build"
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
-    -DK8_BENCH=OFF > "$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; exit 1; }
+  cmake -S "$root" --preset program -B "$build" > "$build/configure.log" 2>&1 ||
+    { cat "$build/configure.log" >&2; exit 1; }
 fi
 echo "Building $program"
 cmake --build "$build" --target "$program" -j"$(nproc 2>/dev/null || echo 2)"

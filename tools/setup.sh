@@ -20,8 +20,8 @@ Installs the Debian packages KESTREL8 needs that are missing (with sudo when not
                mmdebstrap, autopkgtest, piuparts, reprotest, lintian, the desktop-entry,
                AppStream and manual-page checkers, zip; and root's subordinate id range
                (added to /etc/subuid and /etc/subgid when missing)
-  --ci         everything CI uses: tests, benchmarks, browser, capture, Windows, release, clang
-               with its sanitizer and fuzzer runtimes
+  --fuzz       also clang with its sanitizer and fuzzer runtimes (the fuzz preset)
+  --ci         everything CI uses: all of the above, and doxygen
   --help       this text
 TEXT
 }
@@ -48,7 +48,8 @@ release=(dpkg-dev debhelper devscripts sbuild mmdebstrap autopkgtest piuparts re
          qemu-user-static netpbm help2man zip unzip git lintian desktop-file-utils appstream
          man-db)
 capture=(ffmpeg)                                  # kestrel8-capture's .mkv and .mp4 output
-ci=(clang libclang-rt-dev doxygen)             # sanitizer and fuzzer runtimes; the API documentation check
+fuzz=(clang libclang-rt-dev)                   # the fuzz preset: clang's sanitizer and fuzzer runtimes
+ci=(doxygen)                                   # the API documentation check
 # The browser build: Emscripten (it brings node); its tests drive Debian's chromium through npm
 # packages. Debian's npm only when no npm is there: a node from elsewhere brings its own npm,
 # which Debian's would conflict with.
@@ -76,8 +77,9 @@ for arg in "$@"; do
     --capture) packages+=("${capture[@]}") ;;
     --windows) packages+=("${windows[@]}") ;;
     --cross) packages+=("${cross[@]}") ;;
+    --fuzz) packages+=("${fuzz[@]}") ;;
     --release) packages+=("${release[@]}"); subids=1 ;;
-    --ci) subids=1; packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${cross[@]}" "${release[@]}" "${ci[@]}") ;;
+    --ci) subids=1; packages+=("${test[@]}" "${bench[@]}" "${web[@]}" "${capture[@]}" "${windows[@]}" "${cross[@]}" "${release[@]}" "${fuzz[@]}" "${ci[@]}") ;;
     -h | --help) usage; exit 0 ;;
     *) echo "tools/setup.sh: unknown argument '$arg'" >&2; usage >&2; exit 2 ;;
   esac

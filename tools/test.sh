@@ -6,31 +6,44 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 usage() {
   cat <<'TEXT'
-Usage: tools/test.sh [--sdl12-compat] [--help]
+Usage: tools/test.sh [--preset NAME] [--sdl12-compat] [--help] [-- CTEST ARGUMENT...]
 Installs the Debian packages the tests need when they are missing (tools/setup.sh --test
---bench), builds everything into ./build (tools/build.sh) and runs every test with ctest.
+--bench), configures and builds with the CMake preset NAME (default: default, into ./build;
+tools/build.sh) and runs its tests with ctest's test preset of the same name.
+  --preset NAME   another preset: asan, tsan, lsan, ... (`cmake --list-presets=all`)
   --sdl12-compat  run them with the programs and test executables loading sdl12-compat
                   (SDL 1.2 over SDL2) instead of the SDL 1.2 they were built against, without
                   rebuilding; fails unless sdl12-compat is really the library loaded
   --help          this text
-Settings come from the environment: K8_BUILD_DIR, K8_BUILD_TYPE, K8_SANITIZE and
-K8_CMAKE_ARGS as for tools/build.sh, and K8_CTEST_ARGS, further arguments for ctest
-(for example "-R Font" or "-L image").
+Arguments after -- go to ctest, for example -- -L image or -- -R Font.
 TEXT
 }
 
 compat=0
-for arg in "$@"; do
-  case "$arg" in
+preset=default
+ctest_args=()
+while (($#)); do
+  case "$1" in
     --sdl12-compat) compat=1 ;;
+    --preset)
+      [[ $# -ge 2 ]] || { echo "tools/test.sh: --preset needs a name" >&2; exit 2; }
+      preset="$2"; shift ;;
+    --preset=*) preset="${1#--preset=}" ;;
+    --) shift; ctest_args=("$@"); break ;;
     -h | --help) usage; exit 0 ;;
-    *) echo "tools/test.sh: unknown argument '$arg'" >&2; usage | head -1 >&2; exit 2 ;;
+    *) echo "tools/test.sh: unknown argument '$1'" >&2; usage | head -1 >&2; exit 2 ;;
   esac
+  shift
 done
 
 "$root/tools/setup.sh" --test --bench
-"$root/tools/build.sh"
-build="${K8_BUILD_DIR:-$root/build}"
+"$root/tools/build.sh" --preset "$preset"
+# The preset's build folder (CMakePresets.json).
+case "$preset" in
+  default) build="$root/build" ;;
+  *) build="$root/build-$preset" ;;
+esac
+[[ -f "$build/CTestTestfile.cmake" ]] || { echo "tools/test.sh: the $preset preset has no tests" >&2; exit 2; }
 cd "$build"
 
 if ((compat)); then
@@ -75,4 +88,5 @@ if ((compat)); then
     "(LD_LIBRARY_PATH=${LD_LIBRARY_PATH:-}): ${said#INFO: }"
 fi
 
-ctest --output-on-failure -j"$(nproc 2>/dev/null || echo 2)" ${K8_CTEST_ARGS:-}
+cd "$root"
+ctest --preset "$preset" -j"$(nproc 2>/dev/null || echo 2)" ${ctest_args[@]+"${ctest_args[@]}"}

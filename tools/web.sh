@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${K8_WEB_DIR:-$root/build-web}"
 trees="$out/.build"       # build trees; the page and the program sit in $out itself
-host="$trees/host"        # host compiler: the generators, and the desktop program that logs frames
+host="$trees/host"        # the desktop programs: the reference run and the benchmark's
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 usage() {
@@ -33,24 +33,18 @@ export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 
 source "$root/tools/hostbuild.bash"
 
-build_web() {  # build_web TREE SITE [CMAKE ARGS...]: one Emscripten build, copied to SITE
-  local tree="$1" site="$2"
-  shift 2
-  configure "$tree" "$tree.configure.log" emcmake cmake -S "$root" -B "$tree" \
-    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DK8_BENCH=OFF \
-    -DK8_HOST_BUILD="$host" -DSDL_LIBRARY=-sUSE_SDL=1 "$@"
-  cmake --build "$tree" --target kestrel8 -j"$jobs" > "$tree.build.log" 2>&1 ||
-    { cat "$tree.build.log" >&2; fail "browser build failed (log: $tree.build.log)"; }
-  mkdir -p "$site"
-  cp "$tree/demo/kestrel8.js" "$tree/demo/kestrel8.wasm" "$site/"
-}
-
 build() {
   command -v emcmake > /dev/null || "$root/tools/setup.sh" --web
   command -v emcmake > /dev/null || fail "emcmake not found after set-up"
   mkdir -p "$trees"
-  build_host
-  build_web "$trees/web" "$out"
+  # The web preset (CMakePresets.json): Emscripten's toolchain, SDL 1.2 from Emscripten's ports;
+  # the generators are built for this machine inside the tree. The frame-logging program beside
+  # the show, for the comparison.
+  configure "$trees/web" "$trees/web.configure.log" cmake -S "$root" --preset web -B "$trees/web"
+  cmake --build "$trees/web" --target kestrel8 kestrel8-framelog -j"$jobs" \
+    > "$trees/web.build.log" 2>&1 ||
+    { cat "$trees/web.build.log" >&2; fail "browser build failed (log: $trees/web.build.log)"; }
+  cp "$trees/web/demo/kestrel8.js" "$trees/web/demo/kestrel8.wasm" "$out/"
   cp "$root/platform/web/index.html" "$out/index.html"
   echo "Built $out/index.html (kestrel8.js, kestrel8.wasm beside it)"
 }
@@ -77,40 +71,25 @@ run_tests() {
 
   echo "== the same frames as the desktop program"
   # Both programs run the same key script on a virtual clock and log a hash of every present.
-  # The panel of scene 2 shows the screen image's address (x < 64, rows 96 to 103), which no two
-  # processes share; it is left out of the hashes.
-  build_host kestrel8
-  build_web "$trees/web-framelog" "$trees/web-framelog/site" -DK8_FRAMELOG=ON
-  cp "$tests/frames.html" "$trees/web-framelog/site/index.html"
-  mkdir -p "$logs"
-  export K8_FRAMELOG_MASK="0,96,64,8"
-  K8_FRAMELOG_KEYS="$(grep -v '^#' "$tests/frames.keys" | tr '\n' ' ')"
-  export K8_FRAMELOG_KEYS
-  # The desktop run needs a 32-bit screen to read back; SDL 1.2 over SDL2 (sdl12-compat) gives
-  # one without a display.
-  local compat=/usr/lib/x86_64-linux-gnu/sdl12-compat
-  [[ -e "$compat/libSDL-1.2.so.0" ]] || fail "sdl12-compat is missing (tools/setup.sh --test)"
-  local status=0
-  LD_LIBRARY_PATH="$compat" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    timeout 300 "$host/demo/kestrel8" > "$logs/desktop.txt" 2> "$logs/desktop.err" || status=$?
-  # The program's exit status is 1 by design.
-  [[ $status -eq 1 ]] || { cat "$logs/desktop.err" >&2; fail "desktop run ended with $status"; }
-  node "$tests/frames.mjs" "$trees/web-framelog/site" "$logs/desktop.txt" "$logs/browser.txt"
+  local site="$trees/web/framelog-site"
+  mkdir -p "$site" "$logs"
+  cp "$trees/web/demo/kestrel8-framelog.js" "$trees/web/demo/kestrel8-framelog.wasm" \
+    "$tests/frames.html" "$site/"
+  mv "$site/frames.html" "$site/index.html"
+  reference "$logs/desktop.txt"
+  node "$tests/frames.mjs" "$site" "$logs/desktop.txt" "$logs/browser.txt"
 }
 
 # The page and then the desktop program, back to back, so that both figures see the same load
 # on the machine.
 run_bench() {
-  local seconds="$1" desktop="$trees/desktop"
+  local seconds="$1"
   "$root/tools/setup.sh" --web --test  # --test: Xvfb and xdotool for the desktop program
   npm_packages
-  # The desktop program as tools/build.sh makes it, without the frame log's virtual clock.
-  configure "$desktop" "$trees/desktop.configure.log" cmake -S "$root" -B "$desktop" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DK8_BENCH=OFF
-  cmake --build "$desktop" --target kestrel8 -j"$jobs" > "$trees/desktop.build.log" 2>&1 ||
-    { cat "$trees/desktop.build.log" >&2; fail "desktop build failed"; }
+  # The desktop program as tools/run.sh builds it (the program preset), on the real clock.
+  build_host kestrel8
   node "$root/tests/web/bench.mjs" "$out" "$seconds"
-  "$root/tools/cpuload.sh" --scenes "$seconds" "$desktop/demo/kestrel8"
+  "$root/tools/cpuload.sh" --scenes "$seconds" "$host/demo/kestrel8"
 }
 
 case "${1:-build}" in

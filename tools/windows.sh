@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${K8_WINDOWS_DIR:-$root/build-windows}"
 trees="$out/.build"        # build trees; the zip sits in $out itself
-host="$trees/host"         # host compiler: the generators, and the desktop program that logs frames
+host="$trees/host"         # the desktop program whose frame log is the reference
 # SDL 1.2 built for Windows takes minutes, so it is kept outside the source tree for every later
 # run and clone, keyed by the version of Debian's source package it came from.
 cache="${K8_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kestrel8/windows}"
@@ -155,6 +155,8 @@ build_sdl() {
   [[ -f "$prefix/bin/SDL.dll" ]] || fail "the SDL build made no SDL.dll"
   touch "$prefix/.complete"
   rm -rf "$work"
+  # The windows preset (CMakePresets.json) finds the current build under this name.
+  ln -sfn "sdl-$version" "$cache/sdl"
   echo "$prefix"
 }
 
@@ -162,17 +164,18 @@ build_sdl() {
 
 source "$root/tools/hostbuild.bash"
 
-build_windows() {  # build_windows TREE SDL-PREFIX [CMAKE ARGS...]: both programs for Windows
+# build_windows TREE SDL-PREFIX: both programs and the frame-logging one for Windows, in the
+# windows preset's configuration (CMakePresets.json) with this SDL.
+build_windows() {
   local tree="$1" sdl="$2"
-  shift 2
   # Release without debug information (the toolchain file strips and leaves out the link time
-  # stamp): the same sources give the same bytes.
-  configure "$tree" "$tree.configure.log" cmake -S "$root" -B "$tree" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DBUILD_TESTING=OFF -DK8_BENCH=OFF -DK8_HOST_BUILD="$host" \
+  # stamp): the same sources give the same bytes. The generators are built for this machine
+  # inside the tree.
+  configure "$tree" "$tree.configure.log" cmake -S "$root" --preset windows -B "$tree" \
     -DSDL_INCLUDE_DIR="$sdl/include/SDL" -DSDL_LIBRARY_TEMP="$sdl/lib/libSDL.dll.a" \
-    -DSDLMAIN_LIBRARY="$sdl/lib/libSDLmain.a" "$@"
-  cmake --build "$tree" --target kestrel8 kestrel8-fullscreen -j"$jobs" > "$tree.build.log" 2>&1 ||
+    -DSDLMAIN_LIBRARY="$sdl/lib/libSDLmain.a"
+  cmake --build "$tree" --target kestrel8 kestrel8-fullscreen kestrel8-framelog -j"$jobs" \
+    > "$tree.build.log" 2>&1 ||
     { cat "$tree.build.log" >&2; fail "Windows build failed (log: $tree.build.log)"; }
   # SDL's build keeps its symbols; the program's folder gets a stripped copy. strip would stamp
   # the time of day into it; SOURCE_DATE_EPOCH=0 keeps the header's "no time stamp" of the link.
@@ -231,7 +234,6 @@ build() {
   mkdir -p "$trees"
   local sdl
   sdl="$(build_sdl)"
-  build_host
   build_windows "$trees/windows" "$sdl"
   pack "$trees/windows" "$sdl"
 }
@@ -265,28 +267,14 @@ run_tests() {
     "$root/tests/windows/play.sh" "$logs/unzipped/kestrel8-$(project_version)-win64" "$logs/winkeys.exe"
 
   echo "== the same frames as the desktop program"
-  # Both programs run the same key script on a virtual clock and log a hash of every present,
-  # as in the browser's comparison (tests/web/frames.keys); the panel of scene 2 shows the
-  # screen image's address (x < 64, rows 96 to 103), which differs between processes.
-  local sdl
-  sdl="$(build_sdl)"
-  build_host kestrel8
-  build_windows "$trees/windows-framelog" "$sdl" -DK8_FRAMELOG=ON
-  export K8_FRAMELOG_MASK="0,96,64,8"
-  K8_FRAMELOG_KEYS="$(grep -v '^#' "$root/tests/web/frames.keys" | tr '\n' ' ')"
-  export K8_FRAMELOG_KEYS
-  # The desktop run needs a 32-bit screen to read back; sdl12-compat gives one without a display.
-  local compat=/usr/lib/x86_64-linux-gnu/sdl12-compat status=0
-  [[ -e "$compat/libSDL-1.2.so.0" ]] || fail "sdl12-compat is missing (tools/setup.sh --test)"
-  LD_LIBRARY_PATH="$compat" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-    timeout 300 "$host/demo/kestrel8" > "$logs/desktop.txt" 2> "$logs/desktop.err" || status=$?
-  # The program's exit status is 1 by design.
-  [[ $status -eq 1 ]] || { cat "$logs/desktop.err" >&2; fail "desktop run ended with $status"; }
+  # Both programs run the same key script on a virtual clock and log a hash of every present.
+  reference "$logs/desktop.txt"
+  local status
   # Wine's null graphics driver gives SDL's windib driver a 32-bit screen without a display.
   (source "$root/tests/windows/wine.bash" && use_graphics null)
   status=0
-  (cd "$trees/windows-framelog/demo" && DISPLAY='' SDL_AUDIODRIVER=dummy \
-     timeout 600 /usr/lib/wine/wine64 kestrel8.exe > "$logs/windows.txt" 2> "$logs/windows.err") ||
+  (cd "$trees/windows/demo" && DISPLAY='' SDL_AUDIODRIVER=dummy \
+     timeout 600 /usr/lib/wine/wine64 kestrel8-framelog.exe > "$logs/windows.txt" 2> "$logs/windows.err") ||
     status=$?
   wineserver -k 2>/dev/null || true
   [[ $status -eq 1 ]] || { cat "$logs/windows.err" >&2; fail "Windows run under Wine ended with $status"; }

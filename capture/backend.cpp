@@ -1,9 +1,9 @@
-// capture.cpp - the capture program's backend: frames and sound of the show on the virtual
-// clock, handed to a sink; see capture.h.
+// backend.cpp - the capture program's backend: frames and sound of the show on the virtual
+// clock, handed to a sink; see backend.h.
 //
 // Single-threaded by design: the sound callback runs on the main thread, inside the present
 // that needs its samples, so the audio lock has nothing to guard and every run is the same.
-#include "platform/capture.h"
+#include "capture/backend.h"
 
 #include <SDL.h>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
-// capture.h - CAPTURE, the display and sound backend of the capture program: the show run on
+// backend.h - CAPTURE, the display and sound backend of the capture program: the show run on
 // the virtual clock, every present taken as one 20 ms video frame and the sound taken from the
 // program's own audio callback, driven as a sound device would drive it.
 //
-// Built into the capture program only (capture.cpp also supplies SDL's audio calls, so it must
+// Part of the capture program only (backend.cpp also supplies SDL's audio calls, so it must
 // never sit in a library another program links). No window and no sound device is opened:
 // the program puts SDL on its dummy video driver, and SDL_OpenAudio and its companions are
 // answered here, keeping the callback, which is run in blocks of CAPTUREBlockSamples whenever
@@ -68,7 +68,7 @@ struct CAPTURESETTINGS {
   bool progress = false;  ///< a progress line on standard error
 };
 
-/// The capture's display hooks (the program defines SDLDPYBackend as &CAPTUREBackend).
+/// The capture's display hooks (the program sets SDLDPYBackend to &CAPTUREBackend).
 extern const SDLDPYBACKEND CAPTUREBackend;
 
 /// Sets up the run; call once, before the demo starts. Takes over SIGINT and SIGTERM (an
