@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${K8_WEB_DIR:-$root/build-web}"
 trees="$out/.build"       # build trees; the page and the program sit in $out itself
-host="$trees/host"        # the desktop programs: the reference run and the benchmark's
+host="$trees/host"        # the desktop program the benchmark runs
 jobs="$(nproc 2>/dev/null || echo 2)"
 
 usage() {
@@ -39,9 +39,9 @@ build() {
   mkdir -p "$trees"
   # The web preset (CMakePresets.json): Emscripten's toolchain, SDL 1.2 from Emscripten's ports;
   # the generators are built for this machine inside the tree. The frame-logging program beside
-  # the show, for the comparison.
+  # the show, and the site its tests serve.
   configure "$trees/web" "$trees/web.configure.log" cmake -S "$root" --preset web -B "$trees/web"
-  cmake --build "$trees/web" --target kestrel8 kestrel8-framelog -j"$jobs" \
+  cmake --build "$trees/web" --target kestrel8 kestrel8-framelog web_site -j"$jobs" \
     > "$trees/web.build.log" 2>&1 ||
     { cat "$trees/web.build.log" >&2; fail "browser build failed (log: $trees/web.build.log)"; }
   cp "$trees/web/demo/kestrel8.js" "$trees/web/demo/kestrel8.wasm" "$out/"
@@ -49,35 +49,11 @@ build() {
   echo "Built $out/index.html (kestrel8.js, kestrel8.wasm beside it)"
 }
 
-npm_packages() {
-  local tests="$root/tests/web"
-  # The packages are pinned by the lock file; --ignore-scripts: nothing may fetch a browser.
-  if ! (cd "$tests" && npm ls --depth=0 > /dev/null 2>&1); then
-    (cd "$tests" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error) ||
-      fail "npm ci in tests/web failed"
-  fi
-}
-
+# The web preset's tests (tests/web): the page server, the page in headless Chromium, and the
+# same frames as the desktop program's reference run.
 run_tests() {
   "$root/tools/setup.sh" --web --test  # --test: sdl12-compat for the desktop run
-  local tests="$root/tests/web" logs="$trees/frames"
-  npm_packages
-
-  echo "== the page server and bad requests"
-  node "$tests/server.mjs" "$out"
-
-  echo "== the page in headless Chromium"
-  node "$tests/page.mjs" "$out"
-
-  echo "== the same frames as the desktop program"
-  # Both programs run the same key script on a virtual clock and log a hash of every present.
-  local site="$trees/web/framelog-site"
-  mkdir -p "$site" "$logs"
-  cp "$trees/web/demo/kestrel8-framelog.js" "$trees/web/demo/kestrel8-framelog.wasm" \
-    "$tests/frames.html" "$site/"
-  mv "$site/frames.html" "$site/index.html"
-  reference "$logs/desktop.txt"
-  node "$tests/frames.mjs" "$site" "$logs/desktop.txt" "$logs/browser.txt"
+  ctest --test-dir "$trees/web" --output-on-failure
 }
 
 # The page and then the desktop program, back to back, so that both figures see the same load
@@ -85,7 +61,7 @@ run_tests() {
 run_bench() {
   local seconds="$1"
   "$root/tools/setup.sh" --web --test  # --test: Xvfb and xdotool for the desktop program
-  npm_packages
+  bash "$root/tests/web/npm.sh" > /dev/null || fail "installing the test's npm packages failed"
   # The desktop program as tools/run.sh builds it (the program preset), on the real clock.
   build_host kestrel8
   node "$root/tests/web/bench.mjs" "$out" "$seconds"

@@ -126,6 +126,7 @@ build_sdl() {
   [[ -n "$version" ]] || fail "the archive serves no libsdl1.2 source package"
   prefix="$cache/sdl-$version"
   if [[ -f "$prefix/.complete" ]]; then
+    ln -sfn "sdl-$version" "$cache/sdl"
     echo "$prefix"
     return 0
   fi
@@ -164,8 +165,9 @@ build_sdl() {
 
 source "$root/tools/hostbuild.bash"
 
-# build_windows TREE SDL-PREFIX: both programs and the frame-logging one for Windows, in the
-# windows preset's configuration (CMakePresets.json) with this SDL.
+# build_windows TREE SDL-PREFIX: both programs, the frame-logging one, SDL.dll beside them and
+# the tests' winkeys.exe for Windows, in the windows preset's configuration
+# (CMakePresets.json) with this SDL.
 build_windows() {
   local tree="$1" sdl="$2"
   # Release without debug information (the toolchain file strips and leaves out the link time
@@ -174,12 +176,10 @@ build_windows() {
   configure "$tree" "$tree.configure.log" cmake -S "$root" --preset windows -B "$tree" \
     -DSDL_INCLUDE_DIR="$sdl/include/SDL" -DSDL_LIBRARY_TEMP="$sdl/lib/libSDL.dll.a" \
     -DSDLMAIN_LIBRARY="$sdl/lib/libSDLmain.a"
-  cmake --build "$tree" --target kestrel8 kestrel8-fullscreen kestrel8-framelog -j"$jobs" \
+  cmake --build "$tree" --target kestrel8 kestrel8-fullscreen kestrel8-framelog sdl_dll winkeys \
+    -j"$jobs" \
     > "$tree.build.log" 2>&1 ||
     { cat "$tree.build.log" >&2; fail "Windows build failed (log: $tree.build.log)"; }
-  # SDL's build keeps its symbols; the program's folder gets a stripped copy. strip would stamp
-  # the time of day into it; SOURCE_DATE_EPOCH=0 keeps the header's "no time stamp" of the link.
-  SOURCE_DATE_EPOCH=0 "$triplet-strip" --strip-unneeded -o "$tree/demo/SDL.dll" "$sdl/bin/SDL.dll"
   check_imports "$tree/demo/kestrel8.exe" "$tree/demo/kestrel8-fullscreen.exe"
 }
 
@@ -240,45 +240,11 @@ build() {
 
 # ---- tests under Wine --------------------------------------------------------------------------
 
-# The private Wine prefix, under the build folder, made once (5 to 12 s); 64-bit only.
-wine_prefix() {
-  export WINEPREFIX="$out/.wine" WINEDEBUG=-all
-  [[ -f "$WINEPREFIX/.complete" ]] && return 0
-  rm -rf "$WINEPREFIX"
-  echo "Making the Wine prefix $WINEPREFIX" >&2
-  WINEARCH=win64 DISPLAY='' /usr/lib/wine/wine64 wineboot -i > "$trees/wineboot.log" 2>&1 ||
-    { cat "$trees/wineboot.log" >&2; fail "making the Wine prefix failed"; }
-  wineserver -w
-  touch "$WINEPREFIX/.complete"
-}
-
+# The windows preset's tests (tests/windows): the zip's programs under Wine, and the same frames
+# as the desktop program's reference run.
 run_tests() {
   "$root/tools/setup.sh" --windows --test  # --test: Xvfb, xdotool, netpbm, sdl12-compat
-  wine_prefix
-  local logs="$trees/tests"
-  rm -rf "$logs"
-  mkdir -p "$logs"
-  "$triplet-gcc-posix" -Wall -Wextra -Werror -O2 -static -s -o "$logs/winkeys.exe" \
-    "$root/tests/windows/winkeys.c" || fail "building winkeys.exe failed"
-
-  echo "== the programs from the zip, under Wine"
-  unzip -q "$out/kestrel8-$(project_version)-win64.zip" -d "$logs/unzipped"
-  K8_SHOT="$logs/xvfb-shot.ppm" \
-    "$root/tests/windows/play.sh" "$logs/unzipped/kestrel8-$(project_version)-win64" "$logs/winkeys.exe"
-
-  echo "== the same frames as the desktop program"
-  # Both programs run the same key script on a virtual clock and log a hash of every present.
-  reference "$logs/desktop.txt"
-  local status
-  # Wine's null graphics driver gives SDL's windib driver a 32-bit screen without a display.
-  (source "$root/tests/windows/wine.bash" && use_graphics null)
-  status=0
-  (cd "$trees/windows/demo" && DISPLAY='' SDL_AUDIODRIVER=dummy \
-     timeout 600 /usr/lib/wine/wine64 kestrel8-framelog.exe > "$logs/windows.txt" 2> "$logs/windows.err") ||
-    status=$?
-  wineserver -k 2>/dev/null || true
-  [[ $status -eq 1 ]] || { cat "$logs/windows.err" >&2; fail "Windows run under Wine ended with $status"; }
-  "$root/tests/windows/frames.sh" "$logs/desktop.txt" "$logs/windows.txt"
+  ctest --test-dir "$trees/windows" --output-on-failure
 }
 
 case "${1:-build}" in

@@ -4,7 +4,8 @@
 # the sound its audio callback wrote; two captures of one script are the same file; and the
 # whole show without keys ends in scene 4's last frame, then the closing fade.
 # Usage: exact.sh CAPTURE FRAMELOG_PROGRAM FRAMEHASH KEYS_FILE REFERENCE
-# (REFERENCE: the desktop program's frame log for KEYS_FILE, tests/support/reference.sh)
+# (REFERENCE: the desktop program's frame log for KEYS_FILE with the mask of K8_FRAMELOG_MASK,
+# tests/support/reference.sh)
 set -euo pipefail
 capture="$1" framelog="$2" framehash="$3" keysfile="$4" reference="$5"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -16,12 +17,11 @@ command -v ffmpeg > /dev/null || skip "ffmpeg is missing (tools/setup.sh --test)
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-# Scene 2's panel shows the screen image's address, which no two processes share.
-mask=0,96,64,8
+mask="$K8_FRAMELOG_MASK"
 
 # The desktop program's frame log for keys "$1", run as the reference is.
 desktop_log() {
-  K8_FRAMELOG_MASK="$mask" bash "$here/../support/reference.sh" "$framelog" "$2" "$1" > /dev/null ||
+  K8_FRAMELOG_KEYS="$1" bash "$here/../support/reference.sh" "$framelog" "$2" > /dev/null ||
     fail "the desktop run failed"
 }
 # The frame log lines of a capture's decoded frames.

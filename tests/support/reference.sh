@@ -1,25 +1,30 @@
 #!/usr/bin/env bash
-# The reference every frame comparison checks against: the desktop program's frame log
-# (kestrel8-framelog) for the shared key script, on sdl12-compat's dummy driver, which gives a
-# 32-bit screen to read back without a display. Scene 2's panel shows the screen image's
-# address (x < 64, rows 96 to 103), which no two processes share, so it is left out.
-# Usage: reference.sh PROGRAM OUT [KEYS]   (KEYS in the key script's form; default: frames.keys)
-# Exits 77 (skipped) without sdl12-compat, 1 when the run fails.
+# The reference every frame comparison checks against (reference.cmake): the desktop program's
+# frame log (kestrel8-framelog) for the keys and mask of K8_FRAMELOG_KEYS and K8_FRAMELOG_MASK,
+# on sdl12-compat's dummy driver, which gives a 32-bit screen to read back without a display.
+# Usage: reference.sh PROGRAM OUT   the run; exits 77 (skipped) without sdl12-compat
+#        reference.sh --build SOURCE_DIR
+#                                   builds kestrel8-framelog in the program preset's folder
 set -euo pipefail
+fail() { echo "FAIL: $*" >&2; exit 1; }
+if [[ "$1" == --build ]]; then
+  cd "$2"
+  [[ -f build-run/CMakeCache.txt ]] || cmake --preset program > /dev/null
+  exec cmake --build --preset program --target kestrel8-framelog -j"$(nproc 2>/dev/null || echo 2)"
+fi
 program="$1" out="$2"
-here="$(cd "$(dirname "$0")" && pwd)"
-keys="${3:-$(grep -v '^#' "$here/frames.keys" | tr '\n' ' ')}"
+[[ -n "${K8_FRAMELOG_KEYS:-}" && -n "${K8_FRAMELOG_MASK:-}" ]] ||
+  fail "K8_FRAMELOG_KEYS and K8_FRAMELOG_MASK must be set"
 compat=/usr/lib/x86_64-linux-gnu/sdl12-compat
 [[ -e "$compat/libSDL-1.2.so.0" ]] ||
   { echo "skipped: sdl12-compat is missing (tools/setup.sh --test)"; exit 77; }
 mkdir -p "$(dirname "$out")"
+rm -f "$out"
 status=0
-K8_FRAMELOG_KEYS="$keys" K8_FRAMELOG_MASK="${K8_FRAMELOG_MASK:-0,96,64,8}" \
-  LD_LIBRARY_PATH="$compat" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
-  timeout 300 "$program" > "$out" 2> "$out.err" || status=$?
+LD_LIBRARY_PATH="$compat" SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
+  timeout 300 "$program" > "$out.part" 2> "$out.err" || status=$?
 # The program's exit status is 1 by design.
-[[ $status -eq 1 ]] || { cat "$out.err" >&2; echo "FAIL: the desktop run ended with $status" >&2; exit 1; }
-if grep -q unreadable "$out"; then
-  echo "FAIL: the desktop run had no 32-bit screen to read back" >&2; exit 1
-fi
+[[ $status -eq 1 ]] || { cat "$out.err" >&2; fail "the desktop run ended with $status"; }
+grep -q unreadable "$out.part" && fail "the desktop run had no 32-bit screen to read back"
+mv "$out.part" "$out"
 echo "$(grep -c '^present' "$out") presents logged in $out"

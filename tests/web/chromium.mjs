@@ -31,3 +31,11 @@ export async function withPage(body) {
     fs.rmSync(profile, { recursive: true, force: true });
   }
 }
+
+// The address of the page server the tests share (tests/web/serve.sh, a ctest fixture), read
+// from the file it writes: "http://127.0.0.1:PORT", with no slash at the end.
+export function sharedServer(file) {
+  const origin = fs.readFileSync(file, "utf8").trim();
+  if (!/^http:\/\/127\.0\.0\.1:\d+$/.test(origin)) throw new Error(`no server address in ${file}`);
+  return origin;
+}

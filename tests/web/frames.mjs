@@ -2,15 +2,16 @@
 // browser build in headless Chromium with the key script and mask of the environment
 // (K8_FRAMELOG_KEYS, K8_FRAMELOG_MASK, as the desktop run had them) and compares its log with
 // the desktop's, present for present. Fails on the first difference and names its present.
-// Usage: node tests/web/frames.mjs SITE_FOLDER DESKTOP_LOG BROWSER_LOG_TO_WRITE
+// Usage: node tests/web/frames.mjs SERVER_FILE DESKTOP_LOG BROWSER_LOG_TO_WRITE, SERVER_FILE
+// holding the address of the page server the tests share (serve.sh), which serves frames.html
+// and the frame-logging program under /framelog/.
 import fs from "node:fs";
-import { serve } from "../../tools/webserve.mjs";
-import { withPage } from "./chromium.mjs";
+import { sharedServer, withPage } from "./chromium.mjs";
 
 const MIN_PRESENTS = 3000;
-const [site, desktopLog, browserLog] = process.argv.slice(2);
-if (!site || !desktopLog || !browserLog) {
-  console.error("usage: node tests/web/frames.mjs SITE_FOLDER DESKTOP_LOG BROWSER_LOG_TO_WRITE");
+const [serverFile, desktopLog, browserLog] = process.argv.slice(2);
+if (!serverFile || !desktopLog || !browserLog) {
+  console.error("usage: node tests/web/frames.mjs SERVER_FILE DESKTOP_LOG BROWSER_LOG_TO_WRITE");
   process.exit(2);
 }
 function fail(text) {
@@ -39,17 +40,17 @@ function parse(lines, who) {
 
 const desktop = parse(fs.readFileSync(desktopLog, "utf8").split("\n"), "desktop");
 
-const server = await serve(site);
+const origin = sharedServer(serverFile);
 const query = new URLSearchParams({
   keys: process.env.K8_FRAMELOG_KEYS || "",
   mask: process.env.K8_FRAMELOG_MASK || "0,0,0,0",
 });
 const started = Date.now();
 const result = await withPage(async (page) => {
-  await page.goto(`http://127.0.0.1:${server.address().port}/index.html?${query}`);
+  await page.goto(`${origin}/framelog/index.html?${query}`);
   await page.waitForFunction(() => window.k8 && window.k8.done, { timeout: 600000, polling: 500 });
   return page.evaluate(() => window.k8);
-}).finally(() => server.close());
+});
 fs.writeFileSync(browserLog, result.lines.join("\n") + "\n");
 if (result.errors.length) console.log("browser said: " + result.errors.join(" | "));
 const browser = parse(result.lines, "browser");

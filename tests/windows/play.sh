@@ -8,19 +8,19 @@
 #     moves to scene 2, whose screenshot shows its many-coloured texture, and q quits with
 #     status 1.
 # Keys are typed by winkeys.exe, a Windows program run beside the demo.
-# Usage: tests/windows/play.sh FOLDER WINKEYS.EXE
-#   FOLDER holds kestrel8.exe, kestrel8-fullscreen.exe and SDL.dll (the unpacked zip).
-#   WINEPREFIX must name a prepared 64-bit prefix; tools/windows.sh makes one.
+# Usage: tests/windows/play.sh ZIP WINKEYS.EXE
+#   ZIP holds one folder with kestrel8.exe, kestrel8-fullscreen.exe and SDL.dll; the test
+#   skips (77) when there is none yet (tools/windows.sh build packs it).
+#   WINEPREFIX must name a prepared 64-bit prefix (prefix.sh makes one).
 #   K8_KEEP=DIR keeps the screenshots and the programs' output there; K8_SHOT=FILE keeps the
 #   screenshot of scene 2.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source "$here/wine.bash"
 
-folder="$1"
+zip="$1"
 winkeys="$2"
-[[ -f "$folder/kestrel8.exe" && -f "$folder/SDL.dll" && -f "$winkeys" ]] ||
-  { echo "usage: tests/windows/play.sh FOLDER WINKEYS.EXE" >&2; exit 2; }
+[[ -f "$zip" ]] || { echo "skipped: no $zip (tools/windows.sh build packs it)"; exit 77; }
 WORK="$(mktemp -d)"
 XVFB_PID=""
 cleanup() {
@@ -31,6 +31,11 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+unzip -q "$zip" -d "$WORK/unzipped"
+folder="$(find "$WORK/unzipped" -mindepth 1 -maxdepth 1 -type d)"
+[[ -f "$folder/kestrel8.exe" && -f "$folder/SDL.dll" && -f "$winkeys" ]] ||
+  { echo "usage: tests/windows/play.sh ZIP WINKEYS.EXE (the zip has no programs)" >&2; exit 2; }
 
 listing() { (cd "$folder" && find . | LC_ALL=C sort); }
 before="$(listing)"

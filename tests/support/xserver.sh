@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The X server the end-to-end tests share, a ctest fixture: Xvfb on a free display number.
+# Usage: xserver.sh start STATE WIDTHxHEIGHT   writes "DISPLAY WIDTHxHEIGHT" to STATE once the
+#                                             server answers
+#        xserver.sh stop STATE                stops it
+set -euo pipefail
+case "${1:-}" in
+  start)
+    state="$2"
+    WORK="$(dirname "$state")"
+    mkdir -p "$WORK"
+    source "$(dirname "$0")/xvfb.bash"
+    unset K8_TEST_XSERVER  # a server of its own, not this one
+    start_xvfb "$3"
+    echo "$XVFB_PID" > "$state.pid"
+    echo "$DISPLAY $3" > "$state"
+    echo "X server $DISPLAY at $3"
+    ;;
+  stop)
+    state="$2"
+    [[ -f "$state.pid" ]] && kill "$(cat "$state.pid")" 2> /dev/null || true
+    rm -f "$state" "$state.pid"
+    echo "X server stopped"
+    ;;
+  *) echo "usage: xserver.sh start STATE WIDTHxHEIGHT | stop STATE" >&2; exit 2 ;;
+esac
