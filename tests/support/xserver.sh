@@ -11,7 +11,9 @@ case "${1:-}" in
     mkdir -p "$WORK"
     source "$(dirname "$0")/xvfb.bash"
     unset K8_TEST_XSERVER  # a server of its own, not this one
-    start_xvfb "$3"
+    # No reset when a test's last client leaves: the next test could connect while the server
+    # is still resetting.
+    start_xvfb "$3" -noreset
     echo "$XVFB_PID" > "$state.pid"
     echo "$DISPLAY $3" > "$state"
     echo "X server $DISPLAY at $3"

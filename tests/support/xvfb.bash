@@ -1,12 +1,14 @@
 # Sourced by the end-to-end tests (tests/e2e) and the Windows tests (tests/windows): a private
 # X server and screenshots read back from it. The caller sets WORK, a folder of its own.
 
-# start_xvfb [WIDTHxHEIGHT]: an X server of that size (640x480 unless given), 24 bits deep;
-# sets DISPLAY, and XVFB_PID when the server is this test's own. The server the tests share
+# start_xvfb [WIDTHxHEIGHT [ARGUMENT...]]: an X server of that size (640x480 unless given),
+# 24 bits deep, with Xvfb's further arguments; sets DISPLAY, and XVFB_PID when the server is
+# this test's own. The server the tests share
 # (xserver.sh, named by the file K8_TEST_XSERVER) is taken when it has the size; else a
 # private one is started on a free display number.
 start_xvfb() {
   local n size="${1:-640x480}" shared=()
+  (($# > 0)) && shift
   if [[ -n "${K8_TEST_XSERVER:-}" && -s "$K8_TEST_XSERVER" ]]; then
     read -r -a shared < "$K8_TEST_XSERVER"
     if [[ "${shared[1]}" == "$size" ]] && DISPLAY="${shared[0]}" xdpyinfo > /dev/null 2>&1; then
@@ -17,7 +19,7 @@ start_xvfb() {
   fi
   for n in $(seq $((100 + $$ % 400)) 600); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp "$@" > "$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
