@@ -186,6 +186,18 @@ uint32_t* Scratch(size_t words) {
   return scratch;
 }
 
+// One axis of SDL 1.2's blit clipping: the run of `length` pixels at `at` on a surface `side`
+// pixels long is cut to that surface, and `other`, where the run stands on the other surface of
+// the blit, moves alike.
+void ClipAxis(int64_t& at, int64_t& other, int64_t& length, int64_t side) {
+  if (at < 0) {
+    length += at;
+    other -= at;
+    at = 0;
+  }
+  length = std::min(length, side - at);
+}
+
 // SDL 1.2's blit clipping: the source rectangle (whole source when none) within the source, the
 // destination within the target's bounds, both moved alike. Leaves `from` at the part of the
 // source drawn and `to` at where it lands; false when nothing is left to draw. Works in 64 bits:
@@ -199,30 +211,10 @@ bool ClipBlit(const SDL_Surface* src, const SDL_Rect* srcrect, const SDL_Surface
     w = srcrect->w;
     h = srcrect->h;
   }
-  if (sx < 0) {
-    w += sx;
-    dx -= sx;
-    sx = 0;
-  }
-  if (sy < 0) {
-    h += sy;
-    dy -= sy;
-    sy = 0;
-  }
-  w = std::min<int64_t>(w, src->w - sx);
-  h = std::min<int64_t>(h, src->h - sy);
-  if (dx < 0) {
-    w += dx;
-    sx -= dx;
-    dx = 0;
-  }
-  if (dy < 0) {
-    h += dy;
-    sy -= dy;
-    dy = 0;
-  }
-  w = std::min<int64_t>(w, dst->w - dx);
-  h = std::min<int64_t>(h, dst->h - dy);
+  ClipAxis(sx, dx, w, src->w);
+  ClipAxis(sy, dy, h, src->h);
+  ClipAxis(dx, sx, w, dst->w);
+  ClipAxis(dy, sy, h, dst->h);
   const bool visible = w > 0 && h > 0;
   // Within the surfaces' ints whenever something is drawn; the corner stays where the caller
   // asked (moved by the source's clipping) otherwise, as SDL 1.2 leaves it.
