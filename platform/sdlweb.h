@@ -1,7 +1,9 @@
 // sdlweb.h - the browser build's side of the platform layer (built only by Emscripten).
 //
-// sdlweb.cpp also supplies the SDL 1.2 calls that Emscripten's SDL lacks, gets wrong or makes
-// too costly for this program, with SDL 1.2's signatures and these differences:
+// The browser layer also supplies the SDL 1.2 calls that Emscripten's SDL lacks, gets wrong or
+// makes too costly for this program, with SDL 1.2's signatures and these differences (the
+// surfaces in sdlwebvideo.cpp, the sound in sdlwebaudio.cpp, SDL_Quit in sdlweb.cpp, their
+// JavaScript in web/library.js):
 //  - SDL_CreateRGBSurfaceFrom lends the caller's pixels, as on the desktop (32 bits only; rows
 //    a multiple of 4 bytes; sides up to 16383; else null). SDL_DisplayFormat converts a 32-bit
 //    surface to an opaque copy in the canvas's byte order R, G, B, A. Both surfaces live in the
@@ -27,5 +29,5 @@
 // Emscripten's SDL reports keys without a character as 1024 + their USB scan code, where SDL 1.2
 // has key symbols from 256 on (arrows 273 to 276, F1 282, ...). The SDL 1.2 symbol of a key
 // code from the browser, so that a key acts as on the desktop (the low byte of the down arrow
-// would otherwise read as Q and quit); 0 for a key SDL 1.2 does not name.
+// would otherwise read as Q and quit); 0 for a key SDL 1.2 does not name. In sdlwebkeys.cpp.
 int32_t SDLWEBKeySym(int32_t code);
