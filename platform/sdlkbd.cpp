@@ -6,9 +6,7 @@
 #include <cstdlib>
 
 #include "platform/sdldpy.h"
-#ifdef __EMSCRIPTEN__
-#include "platform/sdlweb.h"
-#endif
+#include "platform/sdlkbdsym.h"
 
 SDLKBD* SDLKBDCurrent = nullptr;
 
@@ -50,11 +48,7 @@ void SDLKBDGetKey(SDLKBD* keyboard) {
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
     if (event.type == SDL_KEYDOWN) {
-#ifdef __EMSCRIPTEN__
-      const int32_t symbol = SDLWEBKeySym(event.key.keysym.sym);
-#else
-      const int32_t symbol = event.key.keysym.sym;
-#endif
+      const int32_t symbol = SDLKBDSymbol(event.key.keysym.sym);
       lastPress = static_cast<uint8_t>(symbol & 0xFF);
       pressed = true;
     } else if (event.type == SDL_KEYUP) {

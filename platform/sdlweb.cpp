@@ -4,7 +4,6 @@
 // runtime never learns that main has returned: its audio timers, stopped by SDL_PauseAudio,
 // still count as pending work. So quitting SDL closes the audio (sdlwebaudio.cpp) and tells the
 // page (Module.onQuit), once main has returned and the browser has the thread again.
-#ifdef __EMSCRIPTEN__
 #include <SDL.h>
 
 extern "C" {
@@ -19,4 +18,3 @@ void SDL_Quit(void) {
 }
 
 }  // extern "C"
-#endif

@@ -6,7 +6,6 @@
 // opens; per block only the AudioBufferSourceNode that Web Audio requires is new (a source plays
 // once). The callback runs on the browser's main thread between the program's frames, as SDL's
 // audio thread would run it between the main thread's locks.
-#ifdef __EMSCRIPTEN__
 #include <SDL.h>
 #include <emscripten.h>
 
@@ -109,4 +108,3 @@ SDL_AudioStatus SDL_GetAudioStatus(void) {
 }
 
 }  // extern "C"
-#endif

@@ -1,6 +1,6 @@
 // sdlwebkeys.cpp - the browser build's key codes: Emscripten's key codes to SDL 1.2's key
 // symbols (sdlweb.h).
-#ifdef __EMSCRIPTEN__
+#include "platform/sdlkbdsym.h"
 #include "platform/sdlweb.h"
 
 int32_t SDLWEBKeySym(int32_t code) {
@@ -41,4 +41,5 @@ int32_t SDLWEBKeySym(int32_t code) {
     default: return 0;     // no SDL 1.2 key
   }
 }
-#endif
+
+int32_t SDLKBDSymbol(int32_t sym) { return SDLWEBKeySym(sym); }

@@ -10,7 +10,6 @@
 // therefore runs on surfaces of this file's own, in memory, that honour the masks and the row
 // length and, like SDL_DisplayFormat on the desktop, convert to an opaque copy; the blit onto
 // the screen is one putImageData.
-#ifdef __EMSCRIPTEN__
 #include <SDL.h>
 
 #include <algorithm>
@@ -331,4 +330,3 @@ void SDL_FreeSurface(SDL_Surface* surface) {
 }
 
 }  // extern "C"
-#endif
