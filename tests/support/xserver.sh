@@ -19,10 +19,8 @@ case "${1:-}" in
     echo "X server $DISPLAY at $3"
     ;;
   stop)
-    state="$2"
-    [[ -f "$state.pid" ]] && kill "$(cat "$state.pid")" 2> /dev/null || true
-    rm -f "$state" "$state.pid"
-    echo "X server stopped"
+    source "$(dirname "$0")/background.bash"
+    stop_background "$2" "X server"
     ;;
   *) echo "usage: xserver.sh start STATE WIDTHxHEIGHT | stop STATE" >&2; exit 2 ;;
 esac

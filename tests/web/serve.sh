@@ -28,10 +28,8 @@ case "${1:-}" in
     exit 1
     ;;
   stop)
-    state="$2"
-    [[ -f "$state.pid" ]] && kill "$(cat "$state.pid")" 2> /dev/null || true
-    rm -f "$state" "$state.pid"
-    echo "the page server stopped"
+    source "$here/../support/background.bash"
+    stop_background "$2" "the page server"
     ;;
   *) echo "usage: serve.sh start FOLDER STATE | stop STATE" >&2; exit 2 ;;
 esac
