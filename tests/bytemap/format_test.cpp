@@ -1,14 +1,10 @@
 // BYTEMAP text form and PNM files: the exact text, the mean of colour samples, the two
 // readers' differences, refusal of damaged, truncated and oversized input, and the writer.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,50 +31,20 @@ MapPtr Make(int32_t w, int32_t h, std::vector<uint8_t> pixels = {}) {
   return map;
 }
 
-std::vector<int> Pixels(const BYTEMAP* map) {
-  return {map->pixels, map->pixels + size_t(map->width) * size_t(map->height)};
-}
-
+using k8test::Bytes;
+using k8test::Pixels;
 using k8test::Printing;
+using k8test::TempFile;
 using k8test::Text;
 
 // Parses exactly `bytes` from a heap block of that size, so a read past it trips ASan.
 MapPtr Parse(const std::string& bytes) {
-  std::unique_ptr<uint8_t[]> block(new uint8_t[bytes.size()]);
-  std::memcpy(block.get(), bytes.data(), bytes.size());
-  return MapPtr(BYTEMAPParsePNM(block.get(), bytes.size()));
+  return MapPtr(k8test::ParseExactly(bytes, BYTEMAPParsePNM));
 }
 
-class TempFile {
- public:
-  TempFile() {
-    static int serial = 0;
-    path_ = (std::filesystem::temp_directory_path() /
-             ("k8_bmfmt_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
-                .string();
-  }
-  ~TempFile() { std::remove(path_.c_str()); }
-  const char* path() const { return path_.c_str(); }
-  void Write(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-
- private:
-  std::string path_;
-};
-
+// Reads `bytes` from a file, as a user's program would.
 MapPtr ReadFile(const std::string& bytes) {
-  TempFile file;
-  file.Write(bytes);
-  return MapPtr(BYTEMAPReadPNM(file.path()));
-}
-
-std::string Bytes(std::initializer_list<int> list) {
-  std::string s;
-  for (int b : list) s += static_cast<char>(b);
-  return s;
+  return MapPtr(k8test::ReadAsFile(bytes, BYTEMAPReadPNM));
 }
 
 TEST(BytemapText, LayoutOfTheTextForm) {

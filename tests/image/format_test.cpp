@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -38,52 +37,20 @@ ImgPtr Make(int32_t w, int32_t h, std::vector<uint32_t> pixels = {}) {
   return img;
 }
 
-std::vector<uint32_t> Pixels(const IMG* img) {
-  return {img->pixels, img->pixels + size_t(img->width) * size_t(img->height)};
-}
-
+using k8test::Bytes;
+using k8test::Pixels;
 using k8test::Printing;
+using k8test::TempFile;
 using k8test::Text;
 
 // Parses exactly `bytes` from a heap block of that size, so a read past it trips ASan.
 ImgPtr Parse(const std::string& bytes) {
-  std::unique_ptr<uint8_t[]> block(new uint8_t[bytes.size()]);
-  std::memcpy(block.get(), bytes.data(), bytes.size());
-  return ImgPtr(IMGParsePNM(block.get(), bytes.size()));
+  return ImgPtr(k8test::ParseExactly(bytes, IMGParsePNM));
 }
 
-class TempFile {
- public:
-  TempFile() {
-    static int serial = 0;
-    path_ = (std::filesystem::temp_directory_path() /
-             ("k8_imgfmt_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
-                .string();
-  }
-  ~TempFile() { std::remove(path_.c_str()); }
-  const char* path() const { return path_.c_str(); }
-  void Write(const std::string& bytes) const {
-    std::ofstream(path_, std::ios::binary) << bytes;
-  }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-
- private:
-  std::string path_;
-};
-
+// Reads `bytes` from a file, as a user's program would.
 ImgPtr ReadFile(const std::string& bytes) {
-  TempFile file;
-  file.Write(bytes);
-  return ImgPtr(IMGReadPNM(file.path()));
-}
-
-std::string Bytes(std::initializer_list<int> list) {
-  std::string s;
-  for (int b : list) s += static_cast<char>(b);
-  return s;
+  return ImgPtr(k8test::ReadAsFile(bytes, IMGReadPNM));
 }
 
 TEST(ImgText, LayoutOfTheTextForm) {

@@ -2,12 +2,20 @@
 #pragma once
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "audio/sample.h"
 
@@ -76,6 +84,64 @@ inline testing::AssertionResult SameAsDataFile(const std::string& name, const st
   while (at < kept.size() && at < made.size() && kept[at] == made[at]) ++at;
   return testing::AssertionFailure() << name << ": " << made.size() << " bytes made, "
                                      << kept.size() << " kept, first difference at byte " << at;
+}
+
+// The pixels of an IMG or a BYTEMAP, row by row. A byte map's come as ints, which gtest
+// prints as numbers rather than as characters.
+template <class Record>
+auto Pixels(const Record* record) {
+  using Item = std::remove_cvref_t<decltype(*record->pixels)>;
+  using Value = std::conditional_t<sizeof(Item) == 1, int, Item>;
+  return std::vector<Value>(record->pixels,
+                            record->pixels + size_t(record->width) * size_t(record->height));
+}
+
+// The bytes listed, as a string (binary input: NULs and bytes above 127 included).
+inline std::string Bytes(std::initializer_list<int> list) {
+  std::string s;
+  for (int b : list) s += static_cast<char>(b);
+  return s;
+}
+
+// Returns parse(data, size) on exactly `bytes`, copied into a heap block of that size, so a
+// read past them trips ASan.
+template <class Parse>
+auto ParseExactly(const std::string& bytes, Parse parse) {
+  std::unique_ptr<uint8_t[]> block(new uint8_t[bytes.size()]);
+  std::memcpy(block.get(), bytes.data(), bytes.size());
+  return parse(block.get(), bytes.size());
+}
+
+// A path in the temporary directory, unique to this process and object; the file there, if
+// any, is removed with the object.
+class TempFile {
+ public:
+  TempFile() {
+    static int serial = 0;
+    path_ = (std::filesystem::temp_directory_path() /
+             ("k8test_" + std::to_string(getpid()) + "_" + std::to_string(serial++)))
+                .string();
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() { std::remove(path_.c_str()); }
+  const char* path() const { return path_.c_str(); }
+  void Write(const std::string& bytes) const { std::ofstream(path_, std::ios::binary) << bytes; }
+  std::string Read() const {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+ private:
+  std::string path_;
+};
+
+// Writes `bytes` to a temporary file and returns read(path) on it; the file is removed after.
+template <class Read>
+auto ReadAsFile(const std::string& bytes, Read read) {
+  TempFile file;
+  file.Write(bytes);
+  return read(file.path());
 }
 
 }  // namespace k8test

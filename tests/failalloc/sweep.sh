@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Allocation-failure sweep: runs the module workload and the demo's whole life (start-up, one
 # frame, shutdown, under SDL's dummy drivers) once for every allocation they make, with that
-# one allocation failing (the preloaded shim tools/failalloc.cpp).
+# one allocation failing (the preloaded shim, shim.cpp beside this script).
 #   workload  must finish with status 0: every operation refused cleanly;
 #   program   must end with status 1 (it got through) or 2 with one "kestrel8: cannot ..." line
 #             on standard error. Runs in which classic SDL 1.2 faults inside its own code on an
@@ -9,33 +9,35 @@
 #             load its unwinder when SDL's audio thread exits, or in which the leak checker
 #             cannot set up a new thread, are listed, not failed: no caller can prevent them.
 # No run may crash, hang (20 s) or, in a build with a leak checker (K8_SANITIZE=leak), leak.
+# ctest runs it as the test failalloc_sweep in a build with K8_SANITIZE=leak.
 set -euo pipefail
 
 usage() {
   cat <<'TEXT'
-Usage: tools/failalloc.sh [--help] BUILD_DIR
+Usage: tests/failalloc/sweep.sh [--help] SHIM WORKLOAD PROGRAM
 Fails every allocation of the module workload and of the demo's start-up in turn, one run
-each, and checks that every run refuses cleanly. BUILD_DIR holds kestrel8,
-failalloc_workload and libk8failalloc.so (build them with K8_SANITIZE=leak to catch leaks).
+each, and checks that every run refuses cleanly. SHIM is libk8failalloc.so, WORKLOAD the
+failalloc_workload program and PROGRAM kestrel8, all of one build (build it with
+K8_SANITIZE=leak to catch leaks; there `ctest -L failalloc` runs this).
 Exits 1 and lists the failing runs when any run crashed, hung, leaked or printed more than
 its one line.
 TEXT
 }
 
 [[ "${1:-}" == "-h" || "${1:-}" == "--help" ]] && { usage; exit 0; }
-[[ $# -eq 1 ]] || { usage >&2; exit 2; }
-build="$(cd "$1" && pwd)"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-shim="$build/tools/libk8failalloc.so"
-workload="$build/tools/failalloc_workload"
-program="$build/demo/kestrel8"
-for f in "$shim" "$workload" "$program"; do
-  [[ -e "$f" ]] || { echo "failalloc.sh: missing $f" >&2; exit 2; }
+[[ $# -eq 3 ]] || { usage >&2; exit 2; }
+absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
+for f in "$@"; do
+  [[ -f "$f" ]] || { echo "sweep.sh: missing $f" >&2; exit 2; }
 done
+shim="$(absolute "$1")"
+workload="$(absolute "$2")"
+program="$(absolute "$3")"
+tests="$(cd "$(dirname "$0")/.." && pwd)"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-export LSAN_OPTIONS="exitcode=23:suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export LSAN_OPTIONS="exitcode=23:suppressions=$tests/lsan.supp:print_suppressions=0"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy K8_FAIL_ESCAPE=1
 
 # run KIND N: one run with allocation N failing (0: none); prints a report of a failing run.

@@ -1,5 +1,5 @@
 // failalloc_workload - every allocating operation of the image, byte-map and sample modules
-// once, for the allocation-failure sweep (tools/failalloc.sh). Run under the failalloc shim
+// once, for the allocation-failure sweep (sweep.sh beside it). Run under the failalloc shim
 // with one allocation made to fail, each operation must refuse cleanly: return its refusal,
 // leave nothing behind (a leak checker watches), never crash or hang. What the operations
 // return is not checked here - only that whatever came back is released. The workload itself
@@ -198,7 +198,7 @@ int main(int argc, char** argv) {
                  "Usage: failalloc_workload DIRECTORY\n"
                  "Runs every allocating operation of the IMG, BYTEMAP, SAMPLE, ARRAY, PALETTE,\n"
                  "MUSIC and FONT modules once, writing scratch files to DIRECTORY; meant to be\n"
-                 "run by tools/failalloc.sh under the allocation-failure shim.\n");
+                 "run by the allocation-failure sweep under its shim.\n");
     return argc == 2 ? 0 : 2;
   }
   const char* dir = argv[1];

@@ -1,4 +1,4 @@
-/* failalloc.cpp - an allocator shim, preloaded, that makes one chosen allocation fail.
+/* shim.cpp - an allocator shim, preloaded, that makes one chosen allocation fail.
  *
  *   LD_PRELOAD=libk8failalloc.so K8_FAIL_AT=N program ...
  *
