@@ -5,7 +5,6 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 out="${K8_WINDOWS_DIR:-$root/build-windows}"
 trees="$out/.build"        # build trees; the zip sits in $out itself
-host="$trees/host"         # the desktop program whose frame log is the reference
 # SDL 1.2 built for Windows takes minutes, so it is kept outside the source tree for every later
 # run and clone, keyed by the version of Debian's source package it came from.
 cache="${K8_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kestrel8/windows}"

@@ -177,18 +177,7 @@ std::vector<std::string> SampleFiles() {
 }
 
 TEST(BytemapPnm, TruncatedDataIsRefusedAtEveryByte) {
-  for (const std::string& full : SampleFiles()) {
-    ASSERT_TRUE(Parse(full)) << full;
-    ASSERT_TRUE(ReadFile(full)) << full;
-    const size_t complete = full[1] <= '3' ? full.size() - 1 : full.size();
-    for (size_t n = 0; n < complete; ++n) {
-      const std::string cut = full.substr(0, n);
-      CaptureStdout();
-      EXPECT_EQ(Parse(cut), nullptr) << n << ": " << full;
-      EXPECT_EQ(ReadFile(cut), nullptr) << n << ": " << full;
-      EXPECT_EQ(GetCapturedStdout(), std::string(kError) + kError) << n;
-    }
-  }
+  k8test::ExpectTruncatedPnmRefused(SampleFiles(), Parse, ReadFile, kError);
 }
 
 TEST(BytemapPnm, OversizedHeadersAreRefusedBeforeAllocating) {

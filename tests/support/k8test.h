@@ -144,4 +144,24 @@ auto ReadAsFile(const std::string& bytes, Read read) {
   return read(file.path());
 }
 
+// Every PNM file in `files` is read whole by `parse` (bytes) and `read` (a file), and refused by
+// both, with one `error` report on standard output each, when cut at any byte before its end.
+// A plain file's last sample is one digit and a line feed: cutting the line feed is fine.
+template <class Parse, class Read>
+void ExpectTruncatedPnmRefused(const std::vector<std::string>& files, Parse parse, Read read,
+                               const std::string& error) {
+  for (const std::string& full : files) {
+    ASSERT_TRUE(parse(full)) << full;
+    ASSERT_TRUE(read(full)) << full;
+    const size_t complete = full[1] <= '3' ? full.size() - 1 : full.size();
+    for (size_t n = 0; n < complete; ++n) {
+      const std::string cut = full.substr(0, n);
+      testing::internal::CaptureStdout();
+      EXPECT_EQ(parse(cut), nullptr) << n << ": " << full;
+      EXPECT_EQ(read(cut), nullptr) << n << ": " << full;
+      EXPECT_EQ(testing::internal::GetCapturedStdout(), error + error) << n;
+    }
+  }
+}
+
 }  // namespace k8test
