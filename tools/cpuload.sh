@@ -10,8 +10,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 usage() {
   cat <<'TEXT'
 Usage: tools/cpuload.sh [--scenes] [SECONDS] [PROGRAM]
-Runs PROGRAM (default build/demo/kestrel8, or $K8_BUILD_DIR/demo/kestrel8) in a private
-X server with dummy sound for SECONDS (1 to 3600, default 60) and prints the share of one
+Runs PROGRAM (default build/demo/kestrel8, the default preset's) in a private X server
+with dummy sound for SECONDS (1 to 3600, default 60) and prints the share of one
 CPU core it used. Needs Xvfb (tools/setup.sh --test installs it).
   --scenes  measure each of the four scenes for SECONDS instead (default 10), after its
             opening fade, moving on with the space key; prints one line per scene, with the
@@ -39,7 +39,7 @@ if ((${#args[@]} > 2)); then
   refuse "too many arguments"
 fi
 seconds="${args[0]:-$((scenes ? 10 : 60))}"
-program="${args[1]:-${K8_BUILD_DIR:-$root/build}/demo/kestrel8}"
+program="${args[1]:-$root/build/demo/kestrel8}"
 if ! [[ "$seconds" =~ ^[0-9]+$ ]] || ((10#$seconds < 1 || 10#$seconds > 3600)); then
   refuse "SECONDS must be a whole number from 1 to 3600, not '$seconds'"
 fi

@@ -24,7 +24,7 @@ fail() { echo "tools/preview.sh: $*" >&2; exit 1; }
 
 "$root/tools/setup.sh" --capture
 "$root/tools/build.sh" kestrel8-capture > /dev/null
-capture="${K8_BUILD_DIR:-$root/build}/capture/kestrel8-capture"
+capture="$root/build/capture/kestrel8-capture"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
