@@ -24,7 +24,8 @@ by mmdebstrap and cached in ${XDG_CACHE_HOME:-~/.cache}/kestrel8/roots (or $K8_R
                           make RELEASE's root if it is missing or older than 7 days and print
                           its path; KIND is build (sbuild's) or test (autopkgtest's, piuparts');
                           with ARCH (arm64, armhf, s390x) a test root of that architecture,
-                          whose programs run under qemu (needs binfmt_misc: run as root)
+                          whose programs run under qemu through binfmt_misc (registered by
+                          the script when run as root)
   build RELEASE DSC OUT [ARCH]
                           sbuild DSC in RELEASE's build root into the folder OUT, then that
                           release's lintian on the .changes (source and binaries): an error or
@@ -104,7 +105,9 @@ make_root() {
     options+=(--customize-hook="copy-in ${cas[*]} /usr/local/share/ca-certificates/"
               --customize-hook='chroot "$1" update-ca-certificates > /dev/null')
   fi
-  echo "Making Debian $release's ${arch:+$arch }$kind root from $mirror in $out (a few minutes, once a week)" >&2
+  local takes="a few minutes"
+  [[ -z "$arch" ]] || takes="ten minutes or more under qemu"
+  echo "Making Debian $release's ${arch:+$arch }$kind root from $mirror in $out ($takes, once a week)" >&2
   rm -f "$next"
   local start=$SECONDS
   mmdebstrap "${options[@]}" "$release" "$next" \
