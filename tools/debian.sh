@@ -81,14 +81,13 @@ fresh() {
 # (sbuild-createchroot sets the same), and apt fetches no translations. A root of another
 # architecture is made the same way, with its maintainer scripts run by qemu.
 make_root() {
-  local release="$1" kind="$2" arch="${3:-}" out mirror next log name
+  local release="$1" kind="$2" arch="${3:-}" out mirror next log
   out="$(root_path "$release" "$kind" "$arch")"
   fresh "$out" && return 0
   mirror="$(archive)"
   mkdir -p "$cache"
   next="$out.new.${out##*.tar.}"
-  name="$release-${arch:+$arch-}$kind"
-  log="$cache/$name.log"
+  log="$cache/$release-${arch:+$arch-}$kind.log"
   local options=(--mode=unshare --include=ca-certificates --dpkgopt=force-unsafe-io
                  --aptopt='Acquire::Languages "none"')
   if [[ -n "$arch" ]]; then
@@ -106,7 +105,7 @@ make_root() {
               --customize-hook='chroot "$1" update-ca-certificates > /dev/null')
   fi
   local takes="a few minutes"
-  [[ -z "$arch" ]] || takes="ten minutes or more under qemu"
+  [[ -z "$arch" ]] || takes="longer under qemu"
   echo "Making Debian $release's ${arch:+$arch }$kind root from $mirror in $out ($takes, once a week)" >&2
   rm -f "$next"
   local start=$SECONDS
