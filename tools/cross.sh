@@ -47,16 +47,10 @@ triplet_of() {
   esac
 }
 
-qemu_of() {
-  case "$1" in
-    arm64) echo aarch64 ;;
-    armhf) echo arm ;;
-    s390x) echo s390x ;;
-  esac
-}
-
 # shellcheck source=tools/archive.bash
 source "$(dirname "${BASH_SOURCE[0]}")/archive.bash"
+# shellcheck source=tools/binfmt.bash
+source "$(dirname "${BASH_SOURCE[0]}")/binfmt.bash"
 
 # sysroot ARCH: prints the folder of ARCH's libraries, unpacking them first when they are missing
 # or older than a week. The release is this machine's, so that the cross compiler and the C++
@@ -87,21 +81,6 @@ sysroot() {
   rm -rf "$dir"
   mv "$dir.new" "$dir"
   echo "$dir"
-}
-
-# binfmt_misc hands a foreign program (a death test starting itself again) to qemu.
-need_binfmt() {
-  local name="qemu-$(qemu_of "$1")" dir=/proc/sys/fs/binfmt_misc
-  if [[ ! -e "$dir/register" && $(id -u) -eq 0 ]]; then
-    mount -t binfmt_misc binfmt_misc "$dir"
-  fi
-  if [[ ! -e "$dir/$name" && $(id -u) -eq 0 ]]; then
-    # binfmt-support's registration (Debian 12), else systemd's files (Debian 13's qemu-user-binfmt).
-    update-binfmts --enable "$name" > /dev/null 2>&1 ||
-      /usr/lib/systemd/systemd-binfmt > /dev/null 2>&1 || true
-  fi
-  grep -qx enabled "$dir/$name" 2>/dev/null ||
-    fail "qemu is not registered for $1 with binfmt_misc; as root: mount -t binfmt_misc binfmt_misc $dir && update-binfmts --enable $name"
 }
 
 # cross_build ARCH TESTING TARGET...: configures and builds ARCH's tree.

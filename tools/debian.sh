@@ -2,14 +2,16 @@
 # Builds and tests KESTREL8's Debian source package the way Debian does, in clean roots:
 # mmdebstrap makes the roots (kept outside the tree, made again weekly), sbuild builds in them
 # in unshare mode and runs that release's lintian, autopkgtest-virt-unshare runs
-# debian/tests, piuparts installs and purges. Runs as root or as a user with a subordinate id
-# range (tools/setup.sh --release adds one).
+# debian/tests, piuparts installs and purges. Another architecture's packages (cross-built) are
+# tested in a root of their own architecture, whose programs qemu runs. Runs as root or as a
+# user with a subordinate id range (tools/setup.sh --release adds one).
 set -euo pipefail
 tree="$(cd "$(dirname "$0")/.." && pwd)"
 me="tools/debian.sh"
 cache="${K8_ROOTS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kestrel8/roots}"
 max_age_days=7   # a root older than this is made again, so it follows the release's updates
 releases=(bookworm trixie)
+foreign=(arm64 armhf s390x)   # the architectures packages are cross-built and tested for
 
 usage() {
   cat <<'TEXT'
@@ -18,8 +20,12 @@ Builds and tests the source package in clean Debian 12 (bookworm) and 13 (trixie
 by mmdebstrap and cached in ${XDG_CACHE_HOME:-~/.cache}/kestrel8/roots (or $K8_ROOTS_CACHE).
   source TARBALL OUT      the source package (.dsc, .orig.tar.gz, .debian.tar.xz) of the
                           release's source tarball into the folder OUT
-  root RELEASE KIND       make RELEASE's root if it is missing or older than 7 days and print
-                          its path; KIND is build (sbuild's) or test (autopkgtest's, piuparts')
+  root RELEASE KIND [ARCH]
+                          make RELEASE's root if it is missing or older than 7 days and print
+                          its path; KIND is build (sbuild's) or test (autopkgtest's, piuparts');
+                          with ARCH (arm64, armhf, s390x) a test root of that architecture,
+                          whose programs run under qemu through binfmt_misc (registered by
+                          the script when run as root)
   build RELEASE DSC OUT [ARCH]
                           sbuild DSC in RELEASE's build root into the folder OUT, then that
                           release's lintian on the .changes (source and binaries): an error or
@@ -29,7 +35,8 @@ by mmdebstrap and cached in ${XDG_CACHE_HOME:-~/.cache}/kestrel8/roots (or $K8_R
                           tools/cross.sh runs under qemu
   test RELEASE DSC CHANGES
                           autopkgtest (DSC's debian/tests) and piuparts on the packages of
-                          CHANGES in RELEASE's test root
+                          CHANGES in RELEASE's test root of CHANGES' architecture: another
+                          architecture's (a cross build's) is emulated by qemu, and slower
   --help                  this text
 RELEASE is bookworm or trixie.
 TEXT
@@ -40,15 +47,25 @@ fail() { echo "$me: $*" >&2; exit 1; }
 # shellcheck source=tools/archive.bash
 source "$(dirname "${BASH_SOURCE[0]}")/archive.bash"
 
+# shellcheck source=tools/binfmt.bash
+source "$(dirname "${BASH_SOURCE[0]}")/binfmt.bash"
+
 known_release() {
   [[ " ${releases[*]} " == *" $1 "* ]] || fail "unknown release '$1' (bookworm or trixie)"
 }
 
-# root_path RELEASE KIND: sbuild reads any tarball; piuparts only a gzipped one.
+known_arch() {
+  [[ " ${foreign[*]} " == *" $1 "* ]] || fail "unknown architecture '$1' (arm64, armhf or s390x)"
+}
+
+# root_path RELEASE KIND [ARCH]: sbuild reads any tarball; piuparts only a gzipped one. Only
+# test roots are made for another architecture: its packages are cross-built in this one's.
 root_path() {
-  case "$2" in
+  case "$2${3:+-$3}" in
     build) echo "$cache/$1-build.tar.zst" ;;
     test) echo "$cache/$1-test.tar.gz" ;;
+    test-*) echo "$cache/$1-$3-test.tar.gz" ;;
+    build-*) fail "a build root is this machine's architecture only: other architectures are cross-built in it" ;;
     *) fail "unknown kind of root '$2' (build or test)" ;;
   esac
 }
@@ -61,17 +78,22 @@ fresh() {
 # root the smallest one with apt, its package lists kept for autopkgtest. Both trust the
 # certificate authorities this machine added (a network that inspects TLS signs with its own).
 # Every session of a root is thrown away afterwards, so dpkg need not sync each file it writes
-# (sbuild-createchroot sets the same), and apt fetches no translations.
+# (sbuild-createchroot sets the same), and apt fetches no translations. A root of another
+# architecture is made the same way, with its maintainer scripts run by qemu.
 make_root() {
-  local release="$1" kind="$2" out mirror next log
-  out="$(root_path "$release" "$kind")"
+  local release="$1" kind="$2" arch="${3:-}" out mirror next log
+  out="$(root_path "$release" "$kind" "$arch")"
   fresh "$out" && return 0
   mirror="$(archive)"
   mkdir -p "$cache"
   next="$out.new.${out##*.tar.}"
-  log="$cache/$release-$kind.log"
+  log="$cache/$release-${arch:+$arch-}$kind.log"
   local options=(--mode=unshare --include=ca-certificates --dpkgopt=force-unsafe-io
                  --aptopt='Acquire::Languages "none"')
+  if [[ -n "$arch" ]]; then
+    need_binfmt_in_roots "$arch"
+    options+=(--architectures="$arch")
+  fi
   if [[ $kind == build ]]; then
     options+=(--variant=buildd)
   else
@@ -82,14 +104,16 @@ make_root() {
     options+=(--customize-hook="copy-in ${cas[*]} /usr/local/share/ca-certificates/"
               --customize-hook='chroot "$1" update-ca-certificates > /dev/null')
   fi
-  echo "Making Debian $release's $kind root from $mirror in $out (a few minutes, once a week)" >&2
+  local takes="a few minutes"
+  [[ -z "$arch" ]] || takes="longer under qemu"
+  echo "Making Debian $release's ${arch:+$arch }$kind root from $mirror in $out ($takes, once a week)" >&2
   rm -f "$next"
   local start=$SECONDS
   mmdebstrap "${options[@]}" "$release" "$next" \
     "deb $mirror $release main" "deb $mirror $release-updates main" > "$log" 2>&1 ||
     { tail -30 "$log" >&2; rm -f "$next"; fail "mmdebstrap failed (log: $log)"; }
   mv "$next" "$out"
-  echo "$release's $kind root made in $((SECONDS - start)) s" >&2
+  echo "$release's ${arch:+$arch }$kind root made in $((SECONDS - start)) s" >&2
 }
 
 # source TARBALL OUT: the source package of the release's tarball, which is its .orig tarball
@@ -150,6 +174,7 @@ build() {
   if [[ -n "$host" ]]; then
     # A cross build runs its generators and the manual page's --help on this machine (the
     # latter through qemu's binfmt_misc registration); the host's tests run in tools/cross.sh.
+    need_binfmt_in_roots "$host"
     options+=(--host="$host")
     build_options="${build_options:+$build_options }nocheck"
   fi
@@ -184,34 +209,49 @@ changes_files() {
     grep -E -- "$2\$" | sed "s|^|$dir/|"
 }
 
+# changes_arch CHANGES: the architecture its binary packages are built for.
+changes_arch() {
+  sed -n 's/^Architecture: //p' "$1" | tr ' ' '\n' | { grep -vx -e source -e all -e '' || true; } | head -1
+}
+
 # test RELEASE DSC CHANGES: debian/tests run by autopkgtest on the built packages in a fresh
-# session of RELEASE's test root, on the source tree they were built from; then piuparts
-# installs them in another, purges them and checks that nothing is left behind.
+# session of RELEASE's test root of their architecture, on the source tree they were built
+# from; then piuparts installs them in another, purges them and checks that nothing is left
+# behind. Another architecture's root runs every program under qemu, the tests' and apt's and
+# dpkg's alike, through binfmt_misc.
 test_packages() {
-  local release="$1" dsc="$2" changes root work start status=0
+  local release="$1" dsc="$2" changes root work start status=0 arch foreign_arch=""
   changes="$(realpath "$3")"
   [[ -f "$changes" ]] || fail "no $3"
   [[ -f "$dsc" ]] || fail "no $dsc"
-  make_root "$release" test
-  root="$(root_path "$release" test)"
+  arch="$(changes_arch "$changes")"
+  [[ -n "$arch" ]] || fail "$changes names no architecture of binary packages"
+  if [[ "$arch" != "$(dpkg --print-architecture)" ]]; then
+    known_arch "$arch"
+    foreign_arch="$arch"
+  fi
+  make_root "$release" test "$foreign_arch"
+  root="$(root_path "$release" test "$foreign_arch")"
+  local on="Debian $release"
+  [[ -z "$foreign_arch" ]] || on="Debian $release $arch (emulated)"
   local debs=()
   mapfile -t debs < <(changes_files "$changes" '.deb' | grep -v -- '-dbgsym_')
   ((${#debs[@]} > 0)) || fail "$changes names no .deb"
   work="$(mktemp -d)"
   dpkg-source --no-check -x "$dsc" "$work/source" > /dev/null
   start=$SECONDS
-  echo "autopkgtest: ${debs[*]##*/} on Debian $release"
+  echo "autopkgtest: ${debs[*]##*/} on $on"
   autopkgtest --no-built-binaries --output-dir="$work/autopkgtest" "${debs[@]}" "$work/source/" \
     -- unshare --release "$release" --tarball "$root" > "$work/autopkgtest.log" 2>&1 || status=$?
   if ((status != 0)); then
     tail -150 "$work/autopkgtest.log" >&2
     rm -rf "$work"
-    fail "autopkgtest failed on Debian $release (status $status)"
+    fail "autopkgtest failed on $on (status $status)"
   fi
   sed -n '/@@@@@@@@@@@@@@@@@@@@ summary/,$p' "$work/autopkgtest.log"
-  echo "autopkgtest: passed on Debian $release in $((SECONDS - start)) s"
+  echo "autopkgtest: passed on $on in $((SECONDS - start)) s"
   start=$SECONDS
-  echo "piuparts: install, purge, nothing left, on Debian $release"
+  echo "piuparts: install, purge, nothing left, on $on"
   # Nothing to upgrade from: the packages are not in Debian's archive. debconf makes its
   # temporary folder the first time a dependency's maintainer script uses it, which the fresh
   # root's never did; piuparts' own roots have it already.
@@ -221,10 +261,10 @@ test_packages() {
   if ((status != 0)); then
     tail -80 "$work/piuparts.log" >&2
     rm -rf "$work"
-    fail "piuparts failed on Debian $release"
+    fail "piuparts failed on $on"
   fi
   tail -1 "$work/piuparts.log"
-  echo "piuparts: passed on Debian $release in $((SECONDS - start)) s"
+  echo "piuparts: passed on $on in $((SECONDS - start)) s"
   rm -rf "$work"
 }
 
@@ -235,10 +275,11 @@ esac
 "$tree/tools/setup.sh" --release
 case "$1" in
   root)
-    (($# == 3)) || fail "root needs a release and a kind"
+    (($# == 3 || $# == 4)) || fail "root needs a release and a kind (and an architecture)"
     known_release "$2"
-    make_root "$2" "$3"
-    root_path "$2" "$3"
+    [[ $# == 3 ]] || known_arch "$4"
+    make_root "$2" "$3" "${4:-}"
+    root_path "$2" "$3" "${4:-}"
     ;;
   source)
     (($# == 3)) || fail "source needs the release's tarball and a folder"

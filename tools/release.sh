@@ -27,9 +27,10 @@ Writes into dist/ (emptied first), for the version set in CMakeLists.txt and deb
 The .deb files come from sbuild in a clean Debian 12 root, with the project's tests and
 Debian 12's lintian, the arm64, armhf and s390x ones cross-built there. The source package is
 then built and tested on both releases: in a clean Debian 13 root with its tests and Debian 13's
-lintian, autopkgtest and piuparts on Debian 12 and 13; the other architectures' unit tests
-and capture run under qemu (tools/cross.sh); and a second release in other folders must be the
-same bytes (tests/release/reproducible.sh).
+lintian, autopkgtest and piuparts on Debian 12 and 13; the arm64 and armhf packages'
+autopkgtest and piuparts in Debian 12 roots of their own architecture, emulated by qemu; the
+other architectures' unit tests and capture run under qemu (tools/cross.sh); and a second
+release in other folders must be the same bytes (tests/release/reproducible.sh).
   --dist DIR     write there instead of ./dist
   --build DIR    the package builds' folder (default ./build-release)
   --web DIR      the browser build's folder (default ./build-web)
@@ -153,13 +154,19 @@ packages() {
 }
 
 # The same source package on Debian 13, with its tests; autopkgtest and piuparts on the
-# packages of both releases (Debian 13's only in CI).
+# packages of both releases (Debian 13's only in CI), and on the ARM packages in Debian 12 roots
+# of their architecture, under qemu.
 package_checks() {
   local dsc="$dist/kestrel8_$package_version.dsc"
   "$root/tools/debian.sh" build trixie "$dsc" "$work/trixie"
   "$root/tools/debian.sh" test trixie "$dsc" "$work/trixie/kestrel8_${package_version}_amd64.changes"
   if [[ $mode == release ]]; then
     "$root/tools/debian.sh" test bookworm "$dsc" "$work/bookworm/kestrel8_${package_version}_amd64.changes"
+    local arch
+    for arch in arm64 armhf; do
+      "$root/tools/debian.sh" test bookworm "$dsc" \
+        "$work/bookworm-$arch/kestrel8_${package_version}_$arch.changes"
+    done
     # The three other architectures' unit tests and capture under qemu (CI runs two of them).
     "$root/tools/cross.sh" test arm64 armhf s390x
   fi

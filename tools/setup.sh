@@ -42,11 +42,12 @@ bench=(
 )
 # tools/release.sh and tools/debian.sh: the source package and its build (dpkg-dev, debhelper,
 # devscripts), the clean roots it is built and tested in (mmdebstrap, sbuild, autopkgtest,
-# piuparts, reprotest; uidmap maps their namespaces' ids; qemu-user-static runs the programs
-# of a root made for another architecture), the zips; then the checks of the packages.
+# piuparts, reprotest; uidmap maps their namespaces' ids; qemu-user-static, registered by
+# binfmt-support, runs the programs of a root made for another architecture, which mmdebstrap
+# checks with arch-test), the zips; then the checks of the packages.
 release=(dpkg-dev debhelper devscripts sbuild mmdebstrap autopkgtest piuparts reprotest uidmap
-         qemu-user-static netpbm help2man zip unzip git lintian desktop-file-utils appstream
-         man-db)
+         qemu-user-static binfmt-support arch-test netpbm help2man zip unzip git lintian
+         desktop-file-utils appstream man-db)
 capture=(ffmpeg)                                  # kestrel8-capture's .mkv and .mp4 output
 fuzz=(clang libclang-rt-dev)                   # the fuzz preset: clang's sanitizer and fuzzer runtimes
 ci=(doxygen)                                   # the API documentation check
