@@ -10,7 +10,8 @@ Usage: tools/test.sh [--preset NAME] [--sdl12-compat] [--help] [-- CTEST ARGUMEN
 Installs the Debian packages the tests need when they are missing (tools/setup.sh --test
 --bench), configures and builds with the CMake preset NAME (default: default, into ./build;
 tools/build.sh) and runs its tests with ctest's test preset of the same name.
-  --preset NAME   another preset: asan, tsan, lsan, ... (`cmake --list-presets=all`)
+  --preset NAME   another preset with tests: asan, tsan, lsan, web, windows (the windows
+                  preset takes SDL from the cache tools/windows.sh build fills)
   --sdl12-compat  run them with the programs and test executables loading sdl12-compat
                   (SDL 1.2 over SDL2) instead of the SDL 1.2 they were built against, without
                   rebuilding; fails unless sdl12-compat is really the library loaded
@@ -36,13 +37,15 @@ while (($#)); do
   shift
 done
 
-"$root/tools/setup.sh" --test --bench
-"$root/tools/build.sh" --preset "$preset"
-# The preset's build folder (CMakePresets.json).
+# What the preset needs installed, and its build folder (CMakePresets.json).
 case "$preset" in
-  default) build="$root/build" ;;
-  *) build="$root/build-$preset" ;;
+  default) setup=(--test --bench) build="$root/build" ;;
+  web) setup=(--web --test) build="$root/build-web/.build/web" ;;
+  windows) setup=(--windows --test) build="$root/build-windows/.build/windows" ;;
+  *) setup=(--test) build="$root/build-$preset" ;;
 esac
+"$root/tools/setup.sh" "${setup[@]}"
+"$root/tools/build.sh" --preset "$preset"
 [[ -f "$build/CTestTestfile.cmake" ]] || { echo "tools/test.sh: the $preset preset has no tests" >&2; exit 2; }
 cd "$build"
 
